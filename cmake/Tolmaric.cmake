@@ -36,19 +36,20 @@ function(tolmaric_library target folder)
   endif()
 endfunction()
 
-# tolmaric_test_suite(<name> DEPS <targets>...)
-# One GoogleTest executable per subsystem from every *_test.cpp in the calling
-# folder that suits the platform; under the Windows build ctest runs it through
-# the cross-compiling emulator (wine).
-function(tolmaric_test_suite name)
+# tolmaric_test_suite(<prefix> DEPS <targets>...)
+# One GoogleTest program per *_test.cpp in the calling folder that suits the
+# platform, named <prefix>_<file>; one file's trouble never blocks another's.
+# Under the Windows build ctest runs them through the emulator (wine).
+function(tolmaric_test_suite prefix)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
   tolmaric_platform_filter(sources ${sources})
-  if(NOT sources)
-    return()
-  endif()
-  add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} tolmaric_test_common gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "TOLMARIC_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  foreach(source IN LISTS sources)
+    get_filename_component(stem ${source} NAME_WE)
+    set(name ${prefix}_${stem})
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} tolmaric_test_common GTest::gtest_main)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "TOLMARIC_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  endforeach()
 endfunction()
