@@ -63,12 +63,15 @@ class CBufferedFile {
  private:
   static const std::intptr_t kNoHandle = -1;
 
-  bool OpenHandle(const char* name, int mode, bool append);
+  std::intptr_t OpenHandle(const char* name, int mode);
+  void Release();
+  bool WriteOut(const void* data, int count);
   bool WriteBuffered();
   bool DropReadAhead();
 
   std::intptr_t handle_ = kNoHandle;
   int mode_ = kModeRead;
+  bool append_ = false;
   int bufferSize_;
   char* buffer_ = nullptr;
   int pending_ = 0;     // bytes waiting to be written
@@ -81,7 +84,8 @@ class CBufferedFile {
 // Raw handles as std::intptr_t; -1 is "no handle".
 namespace buffered_file_os {
 enum Access { kRead, kReadWriteExisting, kCreate };
-std::intptr_t Open(const char* name, Access access, bool append);
+// Folders are refused. Append mode is the caller's: it seeks to the end.
+std::intptr_t Open(const char* name, Access access);
 bool ClearReadOnly(const char* name);
 bool Exists(const char* name);
 // Bytes read (0 at the end), -1 on error.
@@ -90,5 +94,6 @@ int Read(std::intptr_t handle, void* data, int count);
 bool Write(std::intptr_t handle, const void* data, int count);
 // Moves the file position by offset bytes (negative: backwards).
 bool Seek(std::intptr_t handle, std::int64_t offset);
+bool SeekToEnd(std::intptr_t handle);
 bool Close(std::intptr_t handle);
 }  // namespace buffered_file_os
