@@ -1,0 +1,208 @@
+// The route reader holds the whole file in memory once and works on it in
+// place, in linear passes: find the list, detect and convert decimal commas,
+// detect pairs or triples, blank the tag characters, count the numbers (and
+// join consecutive LineString lists), then convert. It never looks past the
+// zero byte that ends the buffer; a zero byte inside the file ends the list.
+//
+// Tuples are read as wide as the first tuple of the list: KML allows
+// (longitude,latitude) without altitude, and many converters write that.
+// Reading such a list as triples would scramble the route.
+#include "core/route_reader.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "core/program_texts.h"
+#include "support/file_path.h"
+#include "support/text_scan.h"
+
+namespace {
+
+// The keywords in order of priority: the first that occurs anywhere wins.
+const char* const kGeometryKeywords[] = {"MultiGeometry", "GeometryCollection", "LineString"};
+const char kCoordinates[] = "coordinates";
+constexpr int kCoordinatesLength = sizeof kCoordinates - 1;
+// The closing and opening tags between two LineString lists, once the tag
+// characters are blanks.
+const char kContinuation[] = "coordinates\\_LineString\\_LineString\\_coordinates";
+constexpr int kContinuationLength = sizeof kContinuation - 1;
+
+// Index just behind the word "coordinates" that follows the first geometry
+// keyword, or -1.
+int FindListStart(const char* text) {
+  for (const char* keyword : kGeometryKeywords) {
+    int at = FindNoCase(text, keyword);
+    if (at < 0) continue;
+    int word = FindNoCase(text + at, kCoordinates);
+    return word < 0 ? -1 : at + word + kCoordinatesLength;
+  }
+  return -1;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Where the list writes a comma right behind the first number's digits, the
+// file uses decimal commas; the index of that comma, or -1.
+int FindDecimalComma(const char* text, int start, int size) {
+  int i = start;
+  while (i < size && !IsDigit(text[i]) && text[i] != '.') ++i;
+  while (i < size && IsDigit(text[i])) ++i;
+  return (i < size && text[i] == ',') ? i : -1;
+}
+
+// In each space-separated group the odd commas become decimal points; a
+// point already there counts like a converted comma.
+void ConvertDecimalCommas(char* text, int from, int size) {
+  unsigned count = 0;
+  for (int i = from; i < size; ++i) {
+    char c = text[i];
+    if (c == ' ') count = 0;
+    else if (c == '.') count = (count - 1) & 1;
+    else if (c == ',' && (++count & 1)) text[i] = '.';
+  }
+}
+
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The first tuple ends at white space with no comma right before or after
+// it (so "11.5, 47.2, 0" is one tuple), or where the list's closing tag
+// begins. Exactly one comma means (longitude,latitude) pairs.
+int TupleWidth(const char* text, int start, int size) {
+  int i = start;
+  while (i < size && (IsWhite(text[i]) || text[i] == '>' || text[i] == '/')) ++i;
+  int commas = 0;
+  for (; i < size && text[i] != 0 && text[i] != '<'; ++i) {
+    if (text[i] == ',') ++commas;
+    bool tupleEnd = IsWhite(text[i]) && text[i - 1] != ',' && (i + 1 >= size || text[i + 1] != ',');
+    if (tupleEnd) break;
+  }
+  return commas == 1 ? 2 : 3;
+}
+
+void BlankTagCharacters(char* text, int from, int size) {
+  for (int i = from; i < size; ++i) {
+    char c = text[i];
+    if (c == ',' || c == '<' || c == '>' || c == '/' || c == '\r' || c == '\n') text[i] = ' ';
+  }
+}
+
+bool StartsNumber(char c) { return c == '+' || c == '-' || c == '.' || IsDigit(c); }
+
+// Counts the number tokens of the list, blanking the tags between
+// consecutive LineString lists so that the parse pass reads straight on.
+int CountNumbers(char* text, int start, int size) {
+  int count = 0;
+  int i = start;
+  for (;;) {
+    i += SkipClass(text + i, kClassWhite);
+    if (StartsNumber(text[i])) {
+      i += SkipNotClass(text + i, kClassWhite);
+      ++count;
+      continue;
+    }
+    int matched = MatchPattern(kContinuation, kContinuationLength, text + i, size - i,
+                               kMatchNoCase | kMatchTextLength);
+    if (matched == 0) return count;
+    std::memset(text + i, ' ', static_cast<std::size_t>(matched));
+  }
+}
+
+double ReadNumberToken(const char* text, int& i) {
+  i += SkipClass(text + i, kClassWhite);
+  double value = ParseDecimal(text + i, nullptr);
+  i += SkipNotClass(text + i, kClassWhite);
+  return value;
+}
+
+void SkipToken(const char* text, int& i) {
+  i += SkipClass(text + i, kClassWhite);
+  i += SkipNotClass(text + i, kClassWhite);
+}
+
+int ParsePoints(const char* text, int start, int count, int width,
+                std::vector<double>& longitudes, std::vector<double>& latitudes) {
+  int n = count / width;
+  try {
+    longitudes.resize(static_cast<std::size_t>(n));
+    latitudes.resize(static_cast<std::size_t>(n));
+  } catch (const std::bad_alloc&) {
+    longitudes.clear();
+    latitudes.clear();
+    return kRouteNoMemory;
+  }
+  int i = start;
+  for (int point = 0; point < n; ++point) {
+    longitudes[point] = ReadNumberToken(text, i);
+    latitudes[point] = ReadNumberToken(text, i);
+    if (width == 3) SkipToken(text, i);
+  }
+  return n;
+}
+
+// The whole file, or a result code: kRouteNotOpened, kRouteNoMemory.
+int ReadWholeFile(const char* path, std::string& text) {
+  std::int64_t size = GetFileSizeByName(path);
+  if (size < 1) return kRouteNotOpened;
+  if (size >= INT_MAX) return kRouteNoMemory;  // positions are ints
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) return kRouteNotOpened;
+  try {
+    text.resize(static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    std::fclose(file);
+    return kRouteNoMemory;
+  }
+  std::size_t got = std::fread(&text[0], 1, text.size(), file);
+  std::fclose(file);
+  text.resize(got);  // a file that shrank meanwhile: what was there
+  return got == 0 ? kRouteNotOpened : 0;
+}
+
+}  // namespace
+
+int ParseKmlRoute(std::string text, std::vector<double>& longitudes,
+                  std::vector<double>& latitudes) {
+  longitudes.clear();
+  latitudes.clear();
+  if (text.size() >= static_cast<std::size_t>(INT_MAX)) return kRouteNoMemory;
+  int size = static_cast<int>(text.size());
+  char* buffer = &text[0];  // buffer[size] is the string's terminating zero
+
+  int start = FindListStart(buffer);
+  if (start < 0) return kRouteWrongFormat;
+
+  int comma = FindDecimalComma(buffer, start, size);
+  if (comma >= 0) ConvertDecimalCommas(buffer, comma, size);
+  int width = TupleWidth(buffer, start, size);
+  BlankTagCharacters(buffer, start, size);
+
+  int count = CountNumbers(buffer, start, size);
+  if (count < 2) return kRouteNoCoordinates;
+  return ParsePoints(buffer, start, count, width, longitudes, latitudes);
+}
+
+int ReadKmlRoute(const char* path, std::vector<double>& longitudes,
+                 std::vector<double>& latitudes) {
+  longitudes.clear();
+  latitudes.clear();
+  std::string text;
+  int result = ReadWholeFile(path, text);
+  if (result < 0) return result;
+  try {
+    return ParseKmlRoute(std::move(text), longitudes, latitudes);
+  } catch (const std::bad_alloc&) {
+    return kRouteNoMemory;
+  }
+}
+
+int RouteResultTextNumber(int result) {
+  switch (result) {
+    case kRouteNotOpened: return kTextRouteNotOpened;
+    case kRouteWrongFormat: return kTextRouteWrongFormat;
+    case kRouteNoMemory: return kTextRouteNoMemory;
+    case kRouteNoCoordinates: return kTextRouteNoCoordinates;
+    default: return result >= 1 ? 0 : kTextRouteUnknownError;
+  }
+}

@@ -1,0 +1,586 @@
+// Text scanning and number conversion. Every loop here looks at one byte at a
+// time and stops at the terminating zero, so damaged input can shorten a
+// result but never make a scanner leave its text. The class table is built
+// at compile time from the ranges it documents. Decimal numbers go through
+// std::from_chars, which is correctly rounded and knows nothing of locales;
+// the scanner in front of it decides what counts as a number.
+#include "support/text_scan.h"
+
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <limits>
+#include <string>
+
+// ---- Character classes ------------------------------------------------------
+
+namespace {
+
+constexpr bool InRange(int c, int low, int high) { return c >= low && c <= high; }
+
+constexpr bool IsOneOf(int c, const char* members) {
+  for (; *members; ++members)
+    if (c == static_cast<unsigned char>(*members)) return true;
+  return false;
+}
+
+constexpr std::uint32_t ClassBitsOf(int c) {
+  std::uint32_t bits = 0;
+  if (InRange(c, '0', '9')) bits |= kClassDigit;
+  if (InRange(c, 'A', 'Z')) bits |= kClassUpper;
+  if (InRange(c, 'a', 'z')) bits |= kClassLower;
+  if (c == '_') bits |= kClassUnderscore;
+  if (InRange(c, 0x80, 0xBF) || c == 0xDE || c == 0xFE || c == 0xFF) bits |= kClassHighOther;
+  if (c == ' ' || c == '\t') bits |= kClassBlank;
+  if (c == '\r' || c == '\n') bits |= kClassLineBreak;
+  if (c == '"') bits |= kClassDoubleQuote;
+  if (IsOneOf(c, "!(,;[^{<@\x7F")) bits |= kClassOpening;
+  if (c == '.') bits |= kClassFullStop;
+  if (c == '\'') bits |= kClassApostrophe;
+  if (IsOneOf(c, ")>]}")) bits |= kClassClosing;
+  if (IsOneOf(c, "()")) bits |= kClassParenthesis;
+  if (IsOneOf(c, "[]")) bits |= kClassSquareBracket;
+  if (IsOneOf(c, "{}")) bits |= kClassCurlyBracket;
+  if (IsOneOf(c, "<>")) bits |= kClassAngleBracket;
+  if (c == '0' || c == '1') bits |= kClassBinaryDigit;
+  if (InRange(c, '0', '7')) bits |= kClassOctalDigit;
+  if (InRange(c, 'A', 'F') || InRange(c, 'a', 'f')) bits |= kClassHexLetter;
+  if (c == '#') bits |= kClassHash;
+  if (c == '\\') bits |= kClassBackslash;
+  if (c == '/') bits |= kClassSlash;
+  if (c == ':') bits |= kClassColon;
+  if (c == '*') bits |= kClassStar;
+  if (c == '?') bits |= kClassQuestion;
+  if (c == '-') bits |= kClassMinus;
+  if (c == '+') bits |= kClassPlus;
+  if (c == '%') bits |= kClassPercent;
+  if (InRange(c, 0xC0, 0xDD)) bits |= kClassAccentedUpper;
+  if (InRange(c, 0xDF, 0xFD)) bits |= kClassAccentedLower;
+  if (InRange(c, 0x01, 0x08) || c == 0x0B || c == 0x0C || InRange(c, 0x0E, 0x1F) ||
+      IsOneOf(c, "$&=`|~"))
+    bits |= kClassOther;
+  if (c == 0) bits |= kClassTerminator;
+  return bits;
+}
+
+struct ClassTable {
+  std::uint32_t bits[256];
+  constexpr ClassTable() : bits() {
+    for (int c = 0; c < 256; ++c) bits[c] = ClassBitsOf(c);
+  }
+};
+
+constexpr ClassTable kClassTable;
+
+inline std::uint32_t ClassAt(const char* text, int index) {
+  return kClassTable.bits[static_cast<unsigned char>(text[index])];
+}
+
+inline unsigned char Fold(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + 32) : u;
+}
+
+}  // namespace
+
+std::uint32_t CharClass(char c) { return kClassTable.bits[static_cast<unsigned char>(c)]; }
+
+// ---- Scanners -----------------------------------------------------------------
+
+int SkipClass(const char* text, std::uint32_t mask) {
+  return SkipClassN(text, mask, INT_MAX);
+}
+
+int SkipClassN(const char* text, std::uint32_t mask, int limit) {
+  mask &= ~kClassTerminator;  // asking to skip the zero must not run off the text
+  int count = 0;
+  while (count < limit && (ClassAt(text, count) & mask)) ++count;
+  return count;
+}
+
+int SkipNotClass(const char* text, std::uint32_t mask) {
+  return SkipNotClassN(text, mask, INT_MAX);
+}
+
+int SkipNotClassN(const char* text, std::uint32_t mask, int limit) {
+  mask |= kClassTerminator;
+  int count = 0;
+  while (count < limit && !(ClassAt(text, count) & mask)) ++count;
+  return count;
+}
+
+// ---- Searching and copying ------------------------------------------------------
+
+int FindText(const char* text, const char* pattern) {
+  const char* found = std::strstr(text, pattern);
+  return found ? static_cast<int>(found - text) : -1;
+}
+
+// Jumps to candidates with strcspn (both cases of the first character), which
+// the C library runs many bytes at a time: the route reader searches whole
+// files for keywords that are often absent.
+int FindNoCase(const char* text, const char* pattern) {
+  if (!*pattern) return 0;
+  unsigned char first = Fold(pattern[0]);
+  char candidates[3] = {static_cast<char>(first), 0, 0};
+  if (first >= 'a' && first <= 'z') candidates[1] = static_cast<char>(first - 32);
+  for (const char* p = text;;) {
+    p += std::strcspn(p, candidates);
+    if (!*p) return -1;
+    int i = 1;
+    while (pattern[i] && Fold(p[i]) == Fold(pattern[i])) ++i;
+    if (!pattern[i]) return static_cast<int>(p - text);
+    ++p;
+  }
+}
+
+int CopyN(char* destination, const char* source, int size) {
+  if (size < 1) return 0;
+  int count = 0;
+  while (count < size - 1 && source[count]) {
+    destination[count] = source[count];
+    ++count;
+  }
+  destination[count] = 0;
+  return count;
+}
+
+int AppendN(char* destination, const char* source, int size) {
+  int length = FindCharN(destination, 0, size);
+  if (length >= size) return 0;
+  return CopyN(destination + length, source, size - length);
+}
+
+int FindCharN(const char* text, char character, int limit) {
+  for (int i = 0; i < limit; ++i)
+    if (text[i] == character || text[i] == 0) return i;
+  return limit < 0 ? 0 : limit;
+}
+
+// ---- Number text length -----------------------------------------------------------
+
+namespace {
+
+int SkipDigits(const char* text) { return SkipClass(text, kClassDigit); }
+
+// "#INF", "#IND", "#QNAN" in any case, as the Windows runtime prints them.
+int SpecialFormLength(const char* text) {
+  static const char* const kForms[] = {"#INF", "#IND", "#QNAN"};
+  for (const char* form : kForms) {
+    int length = static_cast<int>(std::strlen(form));
+    int i = 0;
+    while (i < length && Fold(text[i]) == Fold(form[i])) ++i;
+    if (i == length) return length;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int NumberTextLength(const char* text) {
+  int i = SkipClass(text, kClassBlank);
+  if (text[i] == '+' || text[i] == '-') ++i;
+  i += SkipDigits(text + i);
+  if (text[i] == '.') {
+    ++i;
+    i += SpecialFormLength(text + i);
+    i += SkipDigits(text + i);
+  }
+  if (text[i] == 'e' || text[i] == 'E') {
+    ++i;
+    if (text[i] == '+' || text[i] == '-') ++i;
+    i += SkipDigits(text + i);
+  }
+  return i;
+}
+
+// ---- Tokens ---------------------------------------------------------------------------
+
+namespace {
+
+char ClosingPartner(char quote) {
+  switch (quote) {
+    case '(': return ')';
+    case '[': return ']';
+    case '{': return '}';
+    case '<': return '>';
+    default: return quote;
+  }
+}
+
+bool IsTokenDelimiter(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u < 0x20 || c == ' ' || c == ',' || c == ';';
+}
+
+// Appends one character to a bounded, terminated destination.
+void PutBounded(char* destination, int size, int& length, char c) {
+  if (length < size - 1) {
+    destination[length++] = c;
+    destination[length] = 0;
+  }
+}
+
+int ReadQuotedToken(char* destination, const char* source, int size, char escape, char quote,
+                    int limit) {
+  char closing = ClosingPartner(quote);
+  int length = 0;
+  int i = 1;  // the opening character
+  while (i < limit) {
+    char c = source[i];
+    if (c == 0 || c == '\r' || c == '\n') break;
+    if (c == closing) return i + 1;
+    if (escape != 0 && c == escape && i + 1 < limit && source[i + 1] == closing) {
+      PutBounded(destination, size, length, closing);
+      i += 2;
+      continue;
+    }
+    PutBounded(destination, size, length, c);
+    ++i;
+  }
+  return i;
+}
+
+}  // namespace
+
+int GetToken(char* destination, const char* source, int size, char escape, char quote,
+             int limit) {
+  if (limit < 0) limit = INT_MAX;
+  if (size >= 1) destination[0] = 0;
+  int start = SkipClassN(source, kClassBlank, limit);
+  if (start < limit && quote != 0 && source[start] == quote) {
+    int consumed =
+        ReadQuotedToken(destination, source + start, size, escape, quote, limit - start);
+    return start + consumed;
+  }
+  int length = 0;
+  int i = start;
+  while (i < limit && !IsTokenDelimiter(source[i])) PutBounded(destination, size, length, source[i++]);
+  return i;
+}
+
+// ---- UTF-8 ------------------------------------------------------------------------------
+
+int DecodeUtf8(const char* text, std::uint32_t& codePoint) {
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(text);
+  codePoint = u[0];
+  if (u[0] == 0) return 0;
+  int length = 0;
+  std::uint32_t value = 0, minimum = 0;
+  if (u[0] >= 0xC2 && u[0] <= 0xDF) { length = 2; value = u[0] & 0x1F; minimum = 0x80; }
+  else if ((u[0] & 0xF0) == 0xE0) { length = 3; value = u[0] & 0x0F; minimum = 0x800; }
+  else if (u[0] >= 0xF0 && u[0] <= 0xF4) { length = 4; value = u[0] & 0x07; minimum = 0x10000; }
+  else return 1;
+  for (int i = 1; i < length; ++i) {
+    if ((u[i] & 0xC0) != 0x80) return 1;  // also stops at the terminating zero
+    value = (value << 6) | (u[i] & 0x3F);
+  }
+  bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+  if (value < minimum || value > 0x10FFFF || surrogate) return 1;
+  codePoint = value;
+  return length;
+}
+
+// ---- Letter case --------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint32_t kNormalizeLowerExtension = 0x200;
+
+char ToSmall(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  bool capital = (u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7);
+  return capital ? static_cast<char>(u + 32) : c;
+}
+
+}  // namespace
+
+int NormalizeCase(char* destination, const char* source, std::uint32_t flags) {
+  int length = static_cast<int>(std::strlen(source));
+  bool hasSmall = false;
+  for (int i = 0; i < length; ++i)
+    if (ClassAt(source, i) & (kClassLower | kClassAccentedLower)) hasSmall = true;
+  std::memmove(destination, source, static_cast<std::size_t>(length) + 1);
+  if (hasSmall) return length;
+
+  const char* lastStop = (flags & kNormalizeLowerExtension) ? std::strrchr(destination, '.') : nullptr;
+  int extension = lastStop ? static_cast<int>(lastStop - destination) : length;
+  bool afterWordCharacter = false;
+  for (int i = 0; i < length; ++i) {
+    std::uint32_t bits = ClassAt(destination, i);
+    bool letter = (bits & kClassLetter) != 0;
+    if (letter && (afterWordCharacter || i > extension)) destination[i] = ToSmall(destination[i]);
+    afterWordCharacter = letter || (bits & kClassDigit);
+  }
+  return length;
+}
+
+// ---- Integer to text ------------------------------------------------------------------------
+
+namespace {
+
+struct IntForm {
+  unsigned radix;
+  const char* prefix;
+  const char* suffix;
+  bool isSigned;
+  bool zeroBeforeLetter;
+};
+
+IntForm FormOf(std::uint32_t flags) {
+  unsigned low = flags & 0xFF;
+  if (flags & kIntRadix) {
+    unsigned radix = low < 2 ? 2 : (low > 36 ? 36 : low);
+    return {radix, "", "", false, false};
+  }
+  switch (low) {
+    case kIntSigned: return {10, "", "", true, false};
+    case kIntHexPrefix: return {16, "0x", "", false, false};
+    case kIntBinaryPrefix: return {2, "0b", "", false, false};
+    case kIntOctalPrefix: return {8, "0o", "", false, false};
+    case kIntHexSuffix: return {16, "", "h", false, true};
+    case kIntBinarySuffix: return {2, "", "b", false, false};
+    case kIntOctalSuffix: return {8, "", "o", false, false};
+    default: return {10, "", "", false, false};
+  }
+}
+
+int FormatInteger(std::uint64_t magnitude, bool negative, char* destination, std::uint32_t flags) {
+  IntForm form = FormOf(flags);
+  char digits[64];  // lowest digit first
+  int count = 0;
+  do {
+    unsigned digit = static_cast<unsigned>(magnitude % form.radix);
+    digits[count++] = static_cast<char>(digit < 10 ? '0' + digit : 'A' + digit - 10);
+    magnitude /= form.radix;
+  } while (magnitude != 0);
+
+  int minimum = static_cast<int>((flags >> 8) & 0x3F);
+  if (negative && minimum >= 3) --minimum;  // the "-" takes one of the places
+  if ((flags & kIntLimitDigits) && minimum > 0 && count > minimum) count = minimum;
+  int missing = minimum > count ? minimum - count : 0;
+  bool spaces = (flags & kIntPadSpaces) != 0;
+
+  int length = 0;
+  if (spaces)
+    for (int i = 0; i < missing; ++i) destination[length++] = ' ';
+  if (negative) destination[length++] = '-';
+  for (const char* p = form.prefix; *p; ++p) destination[length++] = *p;
+  if (!spaces)
+    for (int i = 0; i < missing; ++i) digits[count++] = '0';
+  if (form.zeroBeforeLetter && digits[count - 1] > '9') destination[length++] = '0';
+  while (count > 0) destination[length++] = digits[--count];
+  for (const char* p = form.suffix; *p; ++p) destination[length++] = *p;
+  destination[length] = 0;
+  return length;
+}
+
+std::uint64_t Magnitude(std::int64_t value) {
+  return value < 0 ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+}
+
+}  // namespace
+
+int IntToText(std::int32_t value, char* destination, std::uint32_t flags) {
+  if (FormOf(flags).isSigned) return FormatInteger(Magnitude(value), value < 0, destination, flags);
+  return FormatInteger(static_cast<std::uint32_t>(value), false, destination, flags);
+}
+
+int IntToText(std::int64_t value, char* destination, std::uint32_t flags) {
+  if (FormOf(flags).isSigned) return FormatInteger(Magnitude(value), value < 0, destination, flags);
+  return FormatInteger(static_cast<std::uint64_t>(value), false, destination, flags);
+}
+
+// ---- Scaled values ----------------------------------------------------------------------------
+
+const char kUnitBytes[] = "B";
+
+namespace {
+
+const char kPrefixRow[] = "yzafpn\xB5m kMGTPE";
+constexpr int kLastPrefix = 14;
+
+// Keeps divisor * 10 within 64 bits, so the decimals can be found by long
+// division without a wider type.
+constexpr std::uint64_t kMaxDivisor = std::numeric_limits<std::uint64_t>::max() / 10;
+
+std::string WithThousands(const std::string& digits, char separator) {
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += separator;
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string Decimals(std::uint64_t remainder, std::uint64_t divisor, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) {
+    remainder *= 10;
+    out += static_cast<char>('0' + remainder / divisor);
+    remainder %= divisor;
+  }
+  return out;
+}
+
+}  // namespace
+
+int FormatScaled(std::int64_t value, char* destination, int size, std::uint32_t flags,
+                 const char* unit, int* prefixIndex) {
+  bool negative = (flags & kScaledSigned) && value < 0;
+  std::uint64_t magnitude = (flags & kScaledSigned) ? Magnitude(value) : static_cast<std::uint64_t>(value);
+  int prefix = static_cast<int>((flags >> 12) & 0xF);
+  if (prefix > kLastPrefix) prefix = kLastPrefix;
+  std::uint64_t threshold = 1;
+  for (unsigned t = (flags >> 8) & 0xF; t > 0; --t) threshold *= 10;
+  std::uint64_t base = (flags & kScaledBinary) ? 1024 : 1000;
+
+  std::uint64_t divisor = 1, whole = magnitude;
+  while (whole >= threshold && prefix < kLastPrefix && divisor <= kMaxDivisor / base) {
+    divisor *= base;
+    whole = magnitude / divisor;
+    ++prefix;
+  }
+  std::uint64_t remainder = magnitude - whole * divisor;
+
+  bool aligned = (flags & kScaledAligned) != 0;
+  char digits[kIntTextCapacity];
+  IntToText(static_cast<std::int64_t>(whole), digits, kIntUnsigned);
+  std::string text = negative ? "-" : "";
+  char separator = static_cast<char>((flags >> 24) & 0x7F);
+  text += separator ? WithThousands(digits, separator) : std::string(digits);
+
+  int decimalCount = static_cast<int>((flags >> 4) & 0xF);
+  if (decimalCount > 0) {
+    char point = static_cast<char>((flags >> 16) & 0x7F);
+    std::string decimals = Decimals(remainder, divisor, decimalCount);
+    std::size_t kept = decimals.size();
+    if (flags & kScaledTrimZeros)
+      while (kept > 0 && decimals[kept - 1] == '0') --kept;
+    if (kept > 0) text += (point ? point : '.') + decimals.substr(0, kept);
+    if (aligned) text.append(decimals.size() - kept + (kept == 0 ? 1 : 0), ' ');
+  }
+
+  if (flags & kScaledSpaceBeforeUnit) text += ' ';
+  if (flags & kScaledAppendUnit) {
+    bool bytes = unit == kUnitBytes;
+    if (prefix == kPrefixNone) {
+      if (aligned) text += ' ';
+      if (unit) text += bytes ? "Byte" : unit;
+    } else {
+      text += kPrefixRow[prefix];
+      if (unit) text += bytes ? "B" : unit;
+    }
+  }
+  if (prefixIndex) *prefixIndex = prefix;
+  return CopyN(destination, text.c_str(), size);
+}
+
+// ---- Wildcard pattern ------------------------------------------------------------------------------
+
+int MatchPattern(const char* pattern, int patternLength, const char* text, int textLength,
+                 int flags) {
+  bool noCase = (flags & kMatchNoCase) != 0;
+  int p = 0, t = 0;
+  while (p < patternLength) {
+    char c = pattern[p];
+    if (c == '*' && p == patternLength - 1) {
+      t = textLength > t ? textLength : t;
+      ++p;
+      break;
+    }
+    if (c == '\\' && p + 1 < patternLength && pattern[p + 1] == '_') {
+      int run = 0;
+      while (t + run < textLength && (text[t + run] == ' ' || text[t + run] == '\t')) ++run;
+      if (run == 0 && p != 0) return 0;
+      t += run;
+      p += 2;
+      continue;
+    }
+    if (c == '\\' && p + 1 < patternLength) c = pattern[++p];  // a literal character
+    else if (c == '?') {
+      if (t >= textLength) return 0;
+      ++t, ++p;
+      continue;
+    }
+    if (t >= textLength) return 0;
+    bool same = noCase ? Fold(text[t]) == Fold(c) : text[t] == c;
+    if (!same) return 0;
+    ++t, ++p;
+  }
+  return (flags & kMatchTextLength) ? t : 1;
+}
+
+// ---- Decimal numbers ------------------------------------------------------------------------------
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsStrtodSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Whether a scanned span that from_chars found out of range is huge rather
+// than tiny: the decimal order of its first significant digit plus its
+// exponent tells.
+bool ExceedsOne(const char* span, const char* spanEnd) {
+  const char* p = span;
+  long long order = 0;
+  bool significant = false;
+  for (; p < spanEnd && *p != '.' && *p != 'e' && *p != 'E'; ++p) {
+    if (*p != '0') significant = true;
+    if (significant) ++order;
+  }
+  if (p < spanEnd && *p == '.') {
+    for (++p; p < spanEnd && *p != 'e' && *p != 'E'; ++p) {
+      if (significant) continue;
+      if (*p != '0') significant = true;
+      else --order;
+    }
+  }
+  long long exponent = 0;
+  if (p < spanEnd) {
+    ++p;
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    for (; p < spanEnd; ++p)
+      if (exponent < 100000000) exponent = exponent * 10 + (*p - '0');
+    if (negative) exponent = -exponent;
+  }
+  return order + exponent > 0;
+}
+
+}  // namespace
+
+double ParseDecimal(const char* text, const char** end) {
+  const char* p = text;
+  while (IsStrtodSpace(*p)) ++p;
+  bool negative = *p == '-';
+  if (*p == '+' || *p == '-') ++p;
+  const char* start = p;
+  int digitCount = 0;
+  while (IsDigit(*p)) ++p, ++digitCount;
+  if (*p == '.') {
+    ++p;
+    while (IsDigit(*p)) ++p, ++digitCount;
+  }
+  if (digitCount == 0) {
+    if (end) *end = text;
+    return 0.0;
+  }
+  if (*p == 'e' || *p == 'E') {
+    const char* q = p + 1;
+    if (*q == '+' || *q == '-') ++q;
+    if (IsDigit(*q)) {
+      while (IsDigit(*q)) ++q;
+      p = q;
+    }
+  }
+  double value = 0.0;
+  std::from_chars_result result = std::from_chars(start, p, value, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range)
+    value = ExceedsOne(start, p) ? std::numeric_limits<double>::infinity() : 0.0;
+  if (end) *end = p;
+  return negative ? -value : value;
+}
