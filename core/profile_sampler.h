@@ -6,6 +6,7 @@
 // same two points always give the same bits.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CTileStore;
@@ -36,3 +37,24 @@ double GreatCircleDistance(double longitude1, double latitude1, double longitude
 // Sum of the distances between consecutive points, metres; 0 for count < 2
 // or null arrays.
 double RouteLength(const double* longitudes, const double* latitudes, int count);
+
+// The sample count a route of routeLength needs at step: trunc(length /
+// step) + 1, saturated at INT64_MAX / 2 (a step of 0, a NaN or infinite
+// length); at least 1.
+std::int64_t MaxSamplesForStep(double routeLength, double step);
+
+// Steps s metres at a time along the route (a step below 1 m is taken as
+// 1 m) and asks the tile store for the height of each sample: samples at 0,
+// s, 2s, ... from the start as long as they lie on the route and fewer than
+// maxSamples have been made. Each new sample lies on the straight line in
+// degrees between the two route points around it. Sample 0 takes the slope
+// of sample 1.
+//
+// samples is emptied first and receives the array only when sampling has
+// finished; returns its size (0 for maxSamples < 1 or no route point).
+// Throws what the tile store throws, and kAbortTileStore with the lack-of-
+// memory text in errorText when maxSamples records cannot be had; on a throw
+// everything sampled so far is released.
+int SampleProfile(const double* longitudes, const double* latitudes, int count, double step,
+                  std::int64_t maxSamples, CTileStore& tiles, std::string& errorText,
+                  std::vector<ProfileSample>& samples);
