@@ -16,7 +16,7 @@
 
 class CBufferedFile {
  public:
-  static const int kDefaultBufferSize = 32768;
+  static constexpr int kDefaultBufferSize = 32768;
 
   enum OpenMode {
     kModeRead = 0,    // existing file, read only
@@ -61,7 +61,7 @@ class CBufferedFile {
   int BufferSize() const { return bufferSize_; }
 
  private:
-  static const std::intptr_t kNoHandle = -1;
+  static constexpr std::intptr_t kNoHandle = -1;
 
   std::intptr_t OpenHandle(const char* name, int mode);
   void Release();
