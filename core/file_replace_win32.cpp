@@ -1,0 +1,10 @@
+// The C runtime's rename() fails when the target exists, so the replacement
+// goes through MoveFileEx; write-through makes sure the move itself reaches
+// the disk before we report success.
+#include "core/file_replace.h"
+
+#include <windows.h>
+
+bool ReplaceFileWith(const char* source, const char* target) {
+  return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}

@@ -1,0 +1,141 @@
+// The text report. The whole text is built in memory first: a report is a
+// few megabytes at most, and writing it in one piece lets a failed write be
+// reported (and the partial file removed) instead of leaving a report that
+// looks complete but is not.
+#include "core/text_report.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/export_options.h"
+#include "core/program_texts.h"
+#include "core/run_abort.h"
+#include "core/run_host.h"
+#include "core/tile_store.h"
+#include "support/file_path.h"
+
+namespace {
+
+constexpr double kMetresToKilometres = 0.001;
+constexpr double kFractionToPercent = 100.0;
+
+void Append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void Append(std::string& text, const char* format, ...) {
+  char line[512];
+  va_list arguments;
+  va_start(arguments, format);
+  int length = std::vsnprintf(line, sizeof line, format, arguments);
+  va_end(arguments);
+  if (length < 0) return;
+  if (length < int(sizeof line)) {
+    text.append(line, std::size_t(length));
+    return;
+  }
+  std::vector<char> longer(std::size_t(length) + 1);
+  va_start(arguments, format);
+  std::vsnprintf(longer.data(), longer.size(), format, arguments);
+  va_end(arguments);
+  text.append(longer.data(), std::size_t(length));
+}
+
+void AppendSamples(std::string& text, const ProfileSample* samples, int count,
+                   const CLocationTable& locations, bool addLocations) {
+  for (int k = 0; k < count; ++k) {
+    const ProfileSample& s = samples[k];
+    Append(text, "%+7.6f %+7.6f %3.2f %3.2f\n", s.longitude, s.latitude, s.height, s.distance);
+    if (addLocations && s.location >= 0 && s.location < locations.Count())
+      text += "LOC:\"" + locations[s.location].name + "\"\n";
+  }
+}
+
+void AppendStatistics(std::string& text, const ProfileSample* samples, int count,
+                      const SlopeClassConfig& config, double routeLength) {
+  SlopeClass classes[kMaxSlopeClasses];
+  double lowest = 0.0, highest = 0.0;
+  const double climbed = ComputeStatistics(samples, count, classes, config.first, config.last,
+                                           config.width, lowest, highest);
+  for (int c = config.first; c <= config.last; ++c) {
+    const SlopeClass& slopeClass = classes[c - config.first];
+    Append(text, "STAT: %3i%%..%3i%%  %6.2fm  %3.2f%%\n", c * config.width,
+           (c + 1) * config.width, slopeClass.metres, slopeClass.share * kFractionToPercent);
+  }
+  Append(text, "LEN:    %6.2f km\n", routeLength * kMetresToKilometres);
+  Append(text, "HMAX:   %1.0f m\n", highest);
+  Append(text, "HMIN:   %1.0f m\n", lowest);
+  Append(text, "HDELTA: %1.0f m\n", highest - lowest);
+  Append(text, "METERS: %1.0f m\n", climbed);
+}
+
+}  // namespace
+
+std::string FormatTextReport(const ProfileSample* samples, int count,
+                             const CLocationTable& locations, const TextReportContent& content,
+                             const SlopeClassConfig& classes, double routeLength) {
+  std::string text;
+  AppendSamples(text, samples, count, locations, content.addLocations);
+  if (content.addStatistics) AppendStatistics(text, samples, count, classes, routeLength);
+  return text;
+}
+
+std::string TextReportPath(const std::string& routePath) {
+  return ChangeExtension(routePath.c_str(), "txt");
+}
+
+std::uint32_t StepWidthFromText(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > 0x80000000LL) value = 0x80000000LL;
+  }
+  if (negative) value = -value;
+  if (value > 0x7FFFFFFFLL) value = 0x7FFFFFFFLL;
+  std::uint32_t step = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+  return step == 0 ? 1 : step;
+}
+
+void WriteTextReportFile(const std::string& path, const std::string& report, bool show,
+                         IRunHost& host, std::string& errorText) {
+  if (GetFileKind(path.c_str()) != kFileKindNone) {
+    errorText = FormatProgramText(kTextReportExists, path);
+    if (!host.AskOkCancel(errorText, ProgramText(kTextCaptionQuestion))) throw kAbortDeclined;
+  }
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    errorText = FormatProgramText(kTextReportNotCreated, path);
+    throw kAbortReportNotCreated;
+  }
+  bool written = std::fwrite(report.data(), 1, report.size(), file) == report.size();
+  if (std::fclose(file) != 0) written = false;
+  if (!written) {
+    std::remove(path.c_str());
+    errorText = FormatProgramText(kTextReportNotCreated, path);
+    throw kAbortReportNotCreated;
+  }
+  if (show) host.OpenWithShell(path);
+}
+
+void ExportTextReport(const std::vector<double>& longitudes, const std::vector<double>& latitudes,
+                      double routeLength, const ExportOptions& options,
+                      const SlopeClassConfig& classes, const CLocationTable& locations,
+                      CTileStore& tiles, IRunHost& host, std::string& errorText) {
+  const double step = StepWidthFromText(options.StepWidthText);
+  const int count = static_cast<int>(longitudes.size() < latitudes.size() ? longitudes.size()
+                                                                          : latitudes.size());
+  std::vector<ProfileSample> samples;
+  SampleProfile(longitudes.data(), latitudes.data(), count, step,
+                MaxSamplesForStep(routeLength, step), tiles, errorText, samples);
+  MatchLocations(samples.data(), static_cast<int>(samples.size()), locations);
+  TextReportContent content;
+  content.addLocations = options.TextAddLoc != 0;
+  content.addStatistics = options.TextAddStat != 0;
+  std::string report = FormatTextReport(samples.data(), static_cast<int>(samples.size()),
+                                        locations, content, classes, routeLength);
+  samples = std::vector<ProfileSample>();
+  WriteTextReportFile(TextReportPath(options.RoutePath), report, options.TextShow != 0, host,
+                      errorText);
+}
