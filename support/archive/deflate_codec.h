@@ -112,8 +112,9 @@ class CDeflateCodec {
   // returns the number of bytes delivered to the sink. Failures throw
   // EDeflateError with ErrorKind() set; the memory sink then holds the bytes
   // delivered so far, and bindings, buffers and counters stay as they stood.
-  // Each call starts afresh from the current bindings: rebind the source and
-  // sink before decoding the next entry.
+  // Each call starts afresh: memory sources and sinks from their first byte,
+  // CRCs from their seeds; a file source goes on from where its stream and
+  // limit stand, so rebind it before decoding the next entry.
   std::uint32_t Decode(int method);
 
   // One of ValueIndex; any other index gives 0.
@@ -140,6 +141,7 @@ class CDeflateCodec {
     const unsigned char* base = nullptr;
     std::uint32_t size = 0;
     std::uint32_t position = 0;
+    std::uint32_t seed = 0;
     std::uint32_t crc = 0;
     bool crcOn = false;
   };
@@ -153,6 +155,7 @@ class CDeflateCodec {
     unsigned char* base = nullptr;
     std::uint32_t capacity = 0;
     std::uint32_t position = 0;
+    std::uint32_t seed = 0;
     std::uint32_t crc = 0;
     bool crcOn = false;
   };
@@ -162,11 +165,11 @@ class CDeflateCodec {
   static std::int32_t WriteFile(void* context, const void* data, std::uint32_t size);
 
   [[noreturn]] void Fail(int kind, const char* text);
-  void AllocateBuffers(bool needInput);
+  void AllocateBuffers(bool needWindow, bool needInput);
   std::uint32_t DecodeStored();
   std::uint32_t DecodeDeflate();
   std::int32_t ReadSource(void* data, std::uint32_t size);
-  void FinishMemorySinkCrc();
+  bool WriteSink(const void* data, std::uint32_t size);
 
   // Settings.
   int level_ = 9;

@@ -1,0 +1,1025 @@
+// Inflate (RFC 1951) and CRC-32 for ZIP entries.
+//
+// Every zipped tile passes through here, so the decoder is built for speed
+// without giving up safety:
+// - Output goes straight into a memory sink, which then doubles as the
+//   history for matches; only file and function sinks use the 64 KiB buffer
+//   as a sliding 32 KiB window, flushed and slid whenever it fills.
+// - A fast loop runs while at least 8 input bytes and a full match of
+//   output room remain: the 64-bit bit buffer is refilled a word at a time
+//   (one refill covers a whole length/distance pair), and matches are copied
+//   eight bytes at a time. Near either end a careful loop takes over that
+//   takes input byte by byte.
+// - The careful loop reads bits past the end of the source as zeros and
+//   counts them; only a code that really consumes them fails (kind 4). So a
+//   valid stream whose last code is shorter than the lookup width decodes,
+//   and nothing ever reads beyond the source's limit.
+// - Tables are multi-level (first-level widths 9/6/7, fixed 7/5). A
+//   sub-table that starts below the end-of-block code's length is narrowed to
+//   end at that length, so the lookup that finds end-of-block never asks for
+//   bits beyond it. Tables live in vectors owned by the codec, sized by the
+//   builder: at most 288 codes of at most 15 bits bound them, and an
+//   allocation failure surfaces as kind 7 like every other one.
+// - A distance reaching back before the first output byte is bad data at
+//   once; the window holds nothing defined there.
+#include "support/archive/deflate_codec.h"
+
+#include <algorithm>
+#include <cstring>
+#include <istream>
+#include <new>
+#include <ostream>
+#include <vector>
+
+// ---- CRC-32 ----------------------------------------------------------------
+
+namespace {
+
+// Slicing by eight: table k gives the CRC of a byte followed by k zero bytes,
+// which lets eight input bytes be folded in with eight independent lookups.
+struct Crc32Tables {
+  std::uint32_t t[8][256];
+};
+
+constexpr Crc32Tables MakeCrc32Tables() {
+  Crc32Tables tables{};
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    tables.t[0][n] = c;
+  }
+  for (int k = 1; k < 8; ++k) {
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      const std::uint32_t c = tables.t[k - 1][n];
+      tables.t[k][n] = (c >> 8) ^ tables.t[0][c & 0xFF];
+    }
+  }
+  return tables;
+}
+
+constexpr Crc32Tables kCrc32 = MakeCrc32Tables();
+
+std::uint32_t LoadLittleEndian32(const unsigned char* p) {
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+         std::uint32_t(p[3]) << 24;
+}
+
+}  // namespace
+
+std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t length) {
+  if (length < 1) return crc;
+  const unsigned char* p = static_cast<const unsigned char*>(data);
+  std::uint32_t c = ~crc;
+  const auto& t = kCrc32.t;
+  for (; length >= 8; length -= 8, p += 8) {
+    const std::uint32_t one = c ^ LoadLittleEndian32(p);
+    const std::uint32_t two = LoadLittleEndian32(p + 4);
+    c = t[7][one & 0xFF] ^ t[6][(one >> 8) & 0xFF] ^ t[5][(one >> 16) & 0xFF] ^ t[4][one >> 24] ^
+        t[3][two & 0xFF] ^ t[2][(two >> 8) & 0xFF] ^ t[1][(two >> 16) & 0xFF] ^ t[0][two >> 24];
+  }
+  for (; length > 0; --length) c = t[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
+  return ~c;
+}
+
+namespace {
+
+// Crc32Update takes a signed length; memory blocks may be larger.
+std::uint32_t CrcOfBlock(std::uint32_t crc, const unsigned char* data, std::uint32_t size) {
+  const std::uint32_t kPiece = 0x40000000;
+  for (; size > kPiece; size -= kPiece, data += kPiece) crc = Crc32Update(crc, data, kPiece);
+  return Crc32Update(crc, data, static_cast<std::int32_t>(size));
+}
+
+}  // namespace
+
+// ---- Messages --------------------------------------------------------------
+
+namespace {
+
+const char kTextRead[] = "Fehler beim Lesen";
+const char kTextWriteStored[] = "Fehler beim Schreiben in die Datei";
+const char kTextWriteWindow[] = "Fehler beim Schreiben in Datei !";
+const char kTextSinkFullStored[] = "Fehler Speicher\xFC" "berlauf des Ausgabepuffers";
+const char kTextSinkFullWindow[] = "Fehler \xDC" "berlauf des Ausgabepuffers !";
+const char kTextFileEnded[] = "Dateiende erreicht beim Lesen!";
+const char kTextMemoryEnded[] = "Speicher-Ende erreicht beim Lesen !";
+const char kTextMethod[] = "Falscher Modus beim Endkomprimieren !";
+const char kTextBadData[] = "Ung\xFC" "ldige Huffmann-Tabelle !";
+const char kTextNoMemory[] = "Nicht genug Speicher zum Entpacken !";
+
+}  // namespace
+
+// ---- Settings and bindings -------------------------------------------------
+
+CDeflateCodec::CDeflateCodec() = default;
+
+CDeflateCodec::~CDeflateCodec() { ReleaseBuffers(); }
+
+void CDeflateCodec::SetLevel(int level) { level_ = std::min(9, std::max(0, level)); }
+void CDeflateCodec::SetFlags(std::uint32_t flags) { flags_ = flags; }
+void CDeflateCodec::SetMethod(int method) { method_ = method; }
+
+namespace {
+
+template <typename Binding>
+void SetCrcSeed(Binding& binding, std::uint32_t seed) {
+  binding.crcOn = seed != CDeflateCodec::NoCrc;
+  binding.seed = binding.crcOn ? seed : 0;
+  binding.crc = binding.seed;
+}
+
+}  // namespace
+
+void CDeflateCodec::SetSourceFile(std::istream* file, std::int32_t limit, std::uint32_t seed) {
+  source_ = Source();
+  source_.mode = kBindFile;
+  source_.read = &CDeflateCodec::ReadFile;
+  source_.context = this;
+  source_.file = file;
+  source_.limit = limit;
+  SetCrcSeed(source_, seed);
+}
+
+void CDeflateCodec::SetSourceMemory(std::uint32_t size, const void* base, std::uint32_t seed) {
+  source_ = Source();
+  source_.mode = kBindMemory;
+  source_.read = &CDeflateCodec::ReadMemory;
+  source_.context = this;
+  source_.base = static_cast<const unsigned char*>(base);
+  source_.size = base ? size : 0;
+  SetCrcSeed(source_, seed);
+}
+
+void CDeflateCodec::SetSourceFunction(ReadFunction read, void* context, std::uint32_t seed) {
+  source_ = Source();
+  source_.mode = kBindFunction;
+  source_.read = read;
+  source_.context = context;
+  SetCrcSeed(source_, seed);
+}
+
+void CDeflateCodec::SetSinkMemory(std::uint32_t capacity, void* base, std::uint32_t seed) {
+  sink_ = Sink();
+  sink_.mode = kBindMemory;
+  sink_.base = static_cast<unsigned char*>(base);
+  sink_.capacity = base ? capacity : 0;
+  SetCrcSeed(sink_, seed);
+}
+
+void CDeflateCodec::SetSinkFile(std::ostream* file, std::int32_t limit, std::uint32_t seed) {
+  sink_ = Sink();
+  sink_.mode = kBindFile;
+  sink_.write = &CDeflateCodec::WriteFile;
+  sink_.context = this;
+  sink_.file = file;
+  sink_.limit = limit;
+  SetCrcSeed(sink_, seed);
+}
+
+void CDeflateCodec::SetSinkFunction(WriteFunction write, void* context, std::uint32_t seed) {
+  sink_ = Sink();
+  sink_.mode = kBindFunction;
+  sink_.write = write;
+  sink_.context = context;
+  SetCrcSeed(sink_, seed);
+}
+
+std::uint32_t CDeflateCodec::GetValue(int index) const {
+  switch (index) {
+    case kValueLevel: return static_cast<std::uint32_t>(level_);
+    case kValueFlags: return flags_;
+    case kValueMethod: return static_cast<std::uint32_t>(method_);
+    case kValueOutputCrc: return sink_.crc;
+    case kValueInputCrc: return source_.crc;
+    case kValueBytesTaken: return bytesTaken_;
+    case kValueBytesDelivered: return bytesDelivered_;
+    case kValueBytesPassed: return bytesPassed_;
+    default: return 0;
+  }
+}
+
+// ---- Built-in read and write functions ---------------------------------------
+
+namespace {
+
+// Cuts a request to a remaining limit (negative: none) and lowers the limit.
+std::uint32_t TakeFromLimit(std::int32_t& limit, std::uint32_t size) {
+  if (limit < 0) return size;
+  size = std::min(size, static_cast<std::uint32_t>(limit));
+  limit -= static_cast<std::int32_t>(size);
+  return size;
+}
+
+}  // namespace
+
+std::int32_t CDeflateCodec::ReadFile(void* context, void* data, std::uint32_t size) {
+  CDeflateCodec& codec = *static_cast<CDeflateCodec*>(context);
+  Source& source = codec.source_;
+  if (size == 0) return 0;
+  size = std::min(TakeFromLimit(source.limit, size), 0x7FFFFFFFu);
+  if (size == 0) return 0;
+  if (!source.file) return -1;
+  source.file->read(static_cast<char*>(data), static_cast<std::streamsize>(size));
+  const std::int32_t got = static_cast<std::int32_t>(source.file->gcount());
+  if (source.file->bad()) return -1;
+  // A short read at the end of the file must not leave the caller's stream
+  // unusable for its next seek.
+  if (!source.file->good()) source.file->clear();
+  if (source.crcOn) source.crc = Crc32Update(source.crc, data, got);
+  codec.bytesPassed_ += static_cast<std::uint32_t>(got);
+  return got;
+}
+
+std::int32_t CDeflateCodec::ReadMemory(void* context, void* data, std::uint32_t size) {
+  Source& source = static_cast<CDeflateCodec*>(context)->source_;
+  if (source.position >= source.size) return 0;
+  const std::uint32_t count = std::min(std::min(size, source.size - source.position), 0x7FFFFFFFu);
+  std::memcpy(data, source.base + source.position, count);
+  if (source.crcOn) source.crc = Crc32Update(source.crc, data, static_cast<std::int32_t>(count));
+  source.position += count;
+  return static_cast<std::int32_t>(count);
+}
+
+std::int32_t CDeflateCodec::WriteFile(void* context, const void* data, std::uint32_t size) {
+  CDeflateCodec& codec = *static_cast<CDeflateCodec*>(context);
+  Sink& sink = codec.sink_;
+  if (size == 0) return 0;
+  size = std::min(TakeFromLimit(sink.limit, size), 0x7FFFFFFFu);
+  if (size == 0) return 0;
+  if (!sink.file) return -1;
+  sink.file->write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+  if (!*sink.file) return -1;
+  if (sink.crcOn) sink.crc = Crc32Update(sink.crc, data, static_cast<std::int32_t>(size));
+  codec.bytesPassed_ += size;
+  return static_cast<std::int32_t>(size);
+}
+
+// Function sources and sinks are the caller's own: the codec keeps their CRC.
+std::int32_t CDeflateCodec::ReadSource(void* data, std::uint32_t size) {
+  if (!source_.read) return -1;
+  const std::int32_t got = source_.read(source_.context, data, size);
+  if (got > 0 && source_.mode == kBindFunction && source_.crcOn) {
+    source_.crc = Crc32Update(source_.crc, data, got);
+  }
+  return got;
+}
+
+bool CDeflateCodec::WriteSink(const void* data, std::uint32_t size) {
+  if (!sink_.write) return false;
+  const std::int32_t written = sink_.write(sink_.context, data, size);
+  if (written < 0 || static_cast<std::uint32_t>(written) != size) return false;
+  if (sink_.mode == kBindFunction && sink_.crcOn) {
+    sink_.crc = Crc32Update(sink_.crc, data, static_cast<std::int32_t>(size));
+  }
+  return true;
+}
+
+// ---- Failures and buffers ------------------------------------------------------
+
+void CDeflateCodec::Fail(int kind, const char* text) {
+  errorKind_ = kind;
+  throw EDeflateError(kind, text);
+}
+
+void CDeflateCodec::AllocateBuffers(bool needWindow, bool needInput) {
+  if (needWindow && !buffer_) {
+    buffer_ = new (std::nothrow) unsigned char[kBufferSize];
+    if (!buffer_) Fail(kErrorNoMemory, kTextNoMemory);
+  }
+  if (needInput && !inputBuffer_) {
+    inputBuffer_ = new (std::nothrow) unsigned char[kInputBufferSize];
+    if (!inputBuffer_) Fail(kErrorNoMemory, kTextNoMemory);
+  }
+}
+
+// ---- Decoding tables ---------------------------------------------------------
+//
+// An entry is 32 bits: bits 0..7 how many bits of the code it consumes, 8..15
+// the operation, 16..31 the value. Operations: 0..15 a length or distance
+// base with that many extra bits (15 on a literal/length table: end of
+// block), 16 a literal (or a code-length symbol), 17..31 a link to a
+// sub-table indexed by the next (operation - 16) bits whose value is the
+// sub-table's offset in the same vector, 99 an invalid code.
+
+namespace {
+
+typedef std::uint32_t Entry;
+
+const unsigned kOpEndOfBlock = 15;
+const unsigned kOpLiteral = 16;
+const unsigned kOpInvalid = 99;
+const unsigned kMaxBits = 15;
+const unsigned kMaxLiteralCodes = 288;
+const unsigned kMaxDistanceCodes = 32;
+
+constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
+  return bits | op << 8 | value << 16;
+}
+inline unsigned EntryBits(Entry e) { return e & 0xFF; }
+inline unsigned EntryOp(Entry e) { return (e >> 8) & 0xFF; }
+inline unsigned EntryValue(Entry e) { return e >> 16; }
+inline bool IsLink(unsigned op) { return op - 17 < 15; }
+inline std::uint32_t LowMask(unsigned bits) { return (std::uint32_t(1) << bits) - 1; }
+
+const std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+const std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+const std::uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+                                         33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+                                         1025, 1537, 2049, 3073, 4097, 6145,  8193,  12289, 16385, 24577};
+const std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+// What a table's symbols mean.
+enum TableKind { kCodeLengthTable, kLiteralTable, kDistanceTable };
+
+Entry SymbolEntry(TableKind kind, unsigned symbol, unsigned bits) {
+  switch (kind) {
+    case kCodeLengthTable:
+      return MakeEntry(kOpLiteral, bits, symbol);
+    case kLiteralTable:
+      if (symbol < 256) return MakeEntry(kOpLiteral, bits, symbol);
+      if (symbol == 256) return MakeEntry(kOpEndOfBlock, bits, 0);
+      if (symbol < 286) return MakeEntry(kLengthExtra[symbol - 257], bits, kLengthBase[symbol - 257]);
+      return MakeEntry(kOpInvalid, bits, 0);
+    case kDistanceTable:
+      if (symbol < 30) return MakeEntry(kDistanceExtra[symbol], bits, kDistanceBase[symbol]);
+      return MakeEntry(kOpInvalid, bits, 0);
+  }
+  return MakeEntry(kOpInvalid, bits, 0);
+}
+
+// Results of BuildTable.
+enum BuildResult { kBuildComplete = 0, kBuildIncomplete = 1, kBuildOversubscribed = 2 };
+
+// A table as the decoder uses it; width 0 means no codes at all.
+struct Table {
+  std::vector<Entry> entries;
+  unsigned width = 0;
+};
+
+// Width of a sub-table that starts after `start` bits for a code of length
+// `length`: grown while the codes still to place would fill it.
+unsigned SubTableWidth(unsigned start, unsigned length, unsigned maxLength, const unsigned* remaining) {
+  unsigned width = length - start;
+  int left = 1 << width;
+  while (start + width < maxLength) {
+    left -= static_cast<int>(remaining[start + width]);
+    if (left <= 0) break;
+    ++width;
+    left <<= 1;
+  }
+  return width;
+}
+
+// The next code of the same length, bit-reversed as the stream delivers it.
+std::uint32_t NextReversedCode(std::uint32_t code, unsigned length) {
+  std::uint32_t bit = std::uint32_t(1) << (length - 1);
+  while (code & bit) bit >>= 1;
+  return bit ? (code & (bit - 1)) + bit : 0;
+}
+
+// Canonical Huffman table over lengths[0..count) (count <= 288, lengths <=
+// 15), first-level width requestedWidth clamped to the lengths in use.
+// Codes are placed in canonical order, so the codes sharing a prefix come
+// together and one stack of open sub-tables suffices.
+int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsigned requestedWidth,
+               Table& table) {
+  unsigned lengthCount[kMaxBits + 1] = {};
+  for (unsigned symbol = 0; symbol < count; ++symbol) ++lengthCount[lengths[symbol]];
+  table.width = 0;
+  table.entries.clear();
+  if (lengthCount[0] == count) return kBuildComplete;
+
+  int left = 1;
+  for (unsigned length = 1; length <= kMaxBits; ++length) {
+    left = (left << 1) - static_cast<int>(lengthCount[length]);
+    if (left < 0) return kBuildOversubscribed;
+  }
+  unsigned minLength = 1, maxLength = kMaxBits;
+  while (lengthCount[minLength] == 0) ++minLength;
+  while (lengthCount[maxLength] == 0) --maxLength;
+  const unsigned rootWidth = std::min(std::max(requestedWidth, minLength), maxLength);
+
+  // Symbols sorted by length, then by value: the canonical order.
+  unsigned offset[kMaxBits + 2] = {};
+  for (unsigned length = 1; length <= kMaxBits; ++length) offset[length + 1] = offset[length] + lengthCount[length];
+  std::uint16_t sorted[kMaxLiteralCodes];
+  for (unsigned symbol = 0; symbol < count; ++symbol) {
+    if (lengths[symbol]) sorted[offset[lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
+  }
+  const unsigned codes = count - lengthCount[0];
+
+  // End of block counts as length 16 where it has no code (or the table has
+  // no such symbol): then no sub-table is ever narrowed.
+  const unsigned endOfBlockLength = (kind == kLiteralTable && count > 256 && lengths[256]) ? lengths[256] : 16;
+
+  struct Level {
+    unsigned start;   // code bits consumed before this table
+    unsigned width;
+    unsigned offset;  // in table.entries
+    std::uint32_t prefix;
+  };
+  Level stack[kMaxBits + 1];
+  unsigned depth = 0;
+  stack[0] = {0, rootWidth, 0, 0};
+  table.entries.assign(std::size_t(1) << rootWidth, MakeEntry(kOpInvalid, rootWidth, 0));
+
+  unsigned remaining[kMaxBits + 1];
+  std::copy(lengthCount, lengthCount + kMaxBits + 1, remaining);
+  std::uint32_t code = 0;
+  for (unsigned i = 0; i < codes; ++i) {
+    const unsigned symbol = sorted[i];
+    const unsigned length = lengths[symbol];
+    while (depth > 0 && (code & LowMask(stack[depth].start)) != stack[depth].prefix) --depth;
+    while (length > stack[depth].start + stack[depth].width) {
+      const Level& parent = stack[depth];
+      const unsigned start = parent.start + parent.width;
+      unsigned width = SubTableWidth(start, length, maxLength, remaining);
+      if (start < endOfBlockLength && start + width > endOfBlockLength) width = endOfBlockLength - start;
+      const std::size_t subOffset = table.entries.size();
+      table.entries.resize(subOffset + (std::size_t(1) << width), MakeEntry(kOpInvalid, width, 0));
+      const std::uint32_t index = (code >> parent.start) & LowMask(parent.width);
+      table.entries[parent.offset + index] =
+          MakeEntry(16 + width, parent.width, static_cast<unsigned>(subOffset));
+      stack[++depth] = {start, width, static_cast<unsigned>(subOffset), code & LowMask(start)};
+    }
+    const Level& level = stack[depth];
+    const Entry entry = SymbolEntry(kind, symbol, length - level.start);
+    const std::uint32_t step = std::uint32_t(1) << (length - level.start);
+    for (std::uint32_t index = code >> level.start; index < (std::uint32_t(1) << level.width); index += step) {
+      table.entries[level.offset + index] = entry;
+    }
+    --remaining[length];
+    code = NextReversedCode(code, length);
+  }
+  table.width = rootWidth;
+  return left > 0 ? kBuildIncomplete : kBuildComplete;
+}
+
+// The distance table of a block that has no distance codes: any use is bad.
+const Entry kNoDistances[1] = {MakeEntry(kOpInvalid, 0, 0)};
+
+}  // namespace
+
+struct CDeflateCodec::TablePool {
+  Table fixedLiterals, fixedDistances;
+  bool fixedBuilt = false;
+  Table literals, distances, codeLengths;
+};
+
+// ---- One decoding run ----------------------------------------------------------
+
+namespace {
+
+const unsigned kFastInputMargin = 8;          // one word refill
+const unsigned kFastOutputMargin = 258 + 16;  // a longest match plus copy overshoot
+
+// The tables of one block as the decoding loops see them.
+struct Codes {
+  const Entry* literals;
+  unsigned literalWidth;
+  const Entry* distances;
+  unsigned distanceWidth;
+};
+
+inline std::uint64_t LoadLittleEndian64(const unsigned char* p) {
+  std::uint64_t value;
+  std::memcpy(&value, p, sizeof value);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  value = __builtin_bswap64(value);
+#endif
+  return value;
+}
+
+}  // namespace
+
+struct CDeflateCodec::Run {
+  explicit Run(CDeflateCodec& owner);
+
+  // Input and bits.
+  bool TopUpInput();
+  unsigned NextByte();
+  void NeedBits(unsigned count);
+  void DropBits(unsigned count);
+  std::uint32_t TakeBits(unsigned count);
+  unsigned RealBits() const { return bitCount - 8 * phantomBytes; }
+  [[noreturn]] void SourceEnded();
+  [[noreturn]] void BadData() { codec.Fail(kErrorBadData, kTextBadData); }
+
+  // Output.
+  void MakeRoom();
+  void Flush();
+  void PutByte(unsigned value);
+  void CopyMatchCarefully(unsigned distance, unsigned length);
+  void CheckDistance(unsigned distance);
+
+  // Blocks.
+  void StoredBlock();
+  Entry DecodeSymbol(const Entry* root, unsigned width);
+  bool DecodeOneCarefully(const Codes& codes);
+  bool DecodeFast(const Codes& codes);
+  void DecodeCodes(const Codes& codes);
+  void DecodeWith(const Table& literals, const Table& distances);
+  void FixedBlock();
+  void DynamicBlock();
+  void DecodeBlocks();
+  void SaveCounters();
+
+  CDeflateCodec& codec;
+  Source& source;
+  Sink& sink;
+
+  const unsigned char* in;
+  const unsigned char* inEnd;
+  std::uint32_t bytesRead = 0;  // file and function sources: into the input buffer
+  bool sourceDone = false;      // the source has said it has no more
+  unsigned phantomBytes = 0;    // zero bytes in the bit buffer past the source's end
+  std::uint64_t bitBuffer = 0;
+  unsigned bitCount = 0;
+
+  unsigned char* outBegin;  // oldest byte a distance may reach
+  unsigned char* out;
+  unsigned char* outEnd;
+  unsigned char* flushed;   // window sinks: output before here has been written
+  std::uint32_t delivered = 0;
+  bool memorySink;
+};
+
+CDeflateCodec::Run::Run(CDeflateCodec& owner)
+    : codec(owner), source(owner.source_), sink(owner.sink_), memorySink(owner.sink_.mode == kBindMemory) {
+  if (source.mode == kBindMemory) {
+    in = source.base;
+    inEnd = source.base + source.size;
+  } else {
+    in = inEnd = codec.inputBuffer_;
+  }
+  if (memorySink) {
+    outBegin = out = flushed = sink.base;
+    outEnd = sink.base + sink.capacity;
+  } else {
+    outBegin = out = flushed = codec.buffer_;
+    outEnd = codec.buffer_ + kBufferSize;
+  }
+}
+
+// -- Bits --
+
+// Moves the unread input to the front of the input buffer and reads behind
+// it. False when no input is left at all.
+bool CDeflateCodec::Run::TopUpInput() {
+  if (source.mode == kBindMemory || sourceDone) return in != inEnd;
+  const std::size_t kept = static_cast<std::size_t>(inEnd - in);
+  unsigned char* buffer = codec.inputBuffer_;
+  std::memmove(buffer, in, kept);
+  const std::int32_t got = codec.ReadSource(buffer + kept, static_cast<std::uint32_t>(kInputBufferSize - kept));
+  if (got < 1) {
+    sourceDone = true;
+  } else {
+    bytesRead += static_cast<std::uint32_t>(got);
+  }
+  in = buffer;
+  inEnd = buffer + kept + (got > 0 ? got : 0);
+  return in != inEnd;
+}
+
+unsigned CDeflateCodec::Run::NextByte() {
+  if (in == inEnd && !TopUpInput()) {
+    ++phantomBytes;
+    return 0;
+  }
+  return *in++;
+}
+
+void CDeflateCodec::Run::NeedBits(unsigned count) {
+  while (bitCount < count) {
+    bitBuffer |= std::uint64_t(NextByte()) << bitCount;
+    bitCount += 8;
+  }
+}
+
+void CDeflateCodec::Run::DropBits(unsigned count) {
+  bitBuffer >>= count;
+  bitCount -= count;
+  if (bitCount < 8 * phantomBytes) SourceEnded();
+}
+
+std::uint32_t CDeflateCodec::Run::TakeBits(unsigned count) {
+  NeedBits(count);
+  const std::uint32_t value = static_cast<std::uint32_t>(bitBuffer) & LowMask(count);
+  DropBits(count);
+  return value;
+}
+
+void CDeflateCodec::Run::SourceEnded() {
+  codec.Fail(kErrorSourceEnded, source.mode == kBindMemory ? kTextMemoryEnded : kTextFileEnded);
+}
+
+// -- Output --
+
+void CDeflateCodec::Run::Flush() {
+  const std::uint32_t count = static_cast<std::uint32_t>(out - flushed);
+  if (count == 0) return;
+  if (!codec.WriteSink(flushed, count)) codec.Fail(kErrorWrite, kTextWriteWindow);
+  flushed = out;
+  delivered += count;
+}
+
+// A memory sink is full for good; a window is written out and slid so that
+// the last 32 KiB stay behind the write position for matches.
+void CDeflateCodec::Run::MakeRoom() {
+  if (memorySink) codec.Fail(kErrorSinkFull, kTextSinkFullWindow);
+  Flush();
+  std::memmove(outBegin, out - kWindowSize, kWindowSize);
+  out = flushed = outBegin + kWindowSize;
+}
+
+void CDeflateCodec::Run::PutByte(unsigned value) {
+  if (out == outEnd) MakeRoom();
+  *out++ = static_cast<unsigned char>(value);
+}
+
+void CDeflateCodec::Run::CheckDistance(unsigned distance) {
+  if (distance > static_cast<std::size_t>(out - outBegin)) BadData();
+}
+
+void CDeflateCodec::Run::CopyMatchCarefully(unsigned distance, unsigned length) {
+  CheckDistance(distance);
+  for (; length > 0; --length) {
+    if (out == outEnd) MakeRoom();
+    *out = out[-static_cast<std::ptrdiff_t>(distance)];
+    ++out;
+  }
+}
+
+// -- Stored block --
+
+void CDeflateCodec::Run::StoredBlock() {
+  DropBits(bitCount & 7);
+  const std::uint32_t length = TakeBits(16);
+  const std::uint32_t check = TakeBits(16);
+  if (length != (~check & 0xFFFF)) BadData();
+  std::uint32_t left = length;
+  for (; left > 0 && bitCount >= 8; --left) PutByte(TakeBits(8));
+  while (left > 0) {
+    if (in == inEnd && !TopUpInput()) SourceEnded();
+    if (out == outEnd) MakeRoom();
+    const std::size_t count = std::min({static_cast<std::size_t>(left), static_cast<std::size_t>(inEnd - in),
+                                        static_cast<std::size_t>(outEnd - out)});
+    std::memcpy(out, in, count);
+    in += count;
+    out += count;
+    left -= static_cast<std::uint32_t>(count);
+  }
+}
+
+// -- Huffman decoding, careful --
+
+// One symbol, following links; bits beyond the source read as zeros, and an
+// invalid code that reaches into them means the input ended.
+Entry CDeflateCodec::Run::DecodeSymbol(const Entry* root, unsigned width) {
+  const Entry* level = root;
+  for (;;) {
+    NeedBits(width);
+    const Entry entry = level[bitBuffer & LowMask(width)];
+    const unsigned op = EntryOp(entry);
+    if (op == kOpInvalid) {
+      if (EntryBits(entry) > RealBits()) SourceEnded();
+      BadData();
+    }
+    DropBits(EntryBits(entry));
+    if (!IsLink(op)) return entry;
+    level = root + EntryValue(entry);
+    width = op - 16;
+  }
+}
+
+// One literal, match or end of block; true at the end of the block.
+bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
+  const Entry literal = DecodeSymbol(codes.literals, codes.literalWidth);
+  const unsigned op = EntryOp(literal);
+  if (op == kOpLiteral) {
+    PutByte(EntryValue(literal));
+    return false;
+  }
+  if (op == kOpEndOfBlock) return true;
+  const unsigned length = EntryValue(literal) + TakeBits(op);
+  const Entry distanceEntry = DecodeSymbol(codes.distances, codes.distanceWidth);
+  const unsigned distance = EntryValue(distanceEntry) + TakeBits(EntryOp(distanceEntry));
+  CopyMatchCarefully(distance, length);
+  return false;
+}
+
+// -- Huffman decoding, fast --
+
+namespace {
+
+// Copies a match whose whole length (plus up to 15 bytes of overshoot) fits
+// before the end of the output area.
+inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length) {
+  const unsigned char* from = out - distance;
+  unsigned char* const end = out + length;
+  if (distance >= 8) {
+    do {
+      std::memcpy(out, from, 8);
+      out += 8;
+      from += 8;
+    } while (out < end);
+  } else if (distance == 1) {
+    std::memset(out, *from, length);
+  } else {
+    do *out++ = *from++; while (out < end);
+  }
+}
+
+}  // namespace
+
+// Runs while a word of input and a longest match of output room remain;
+// true when it has decoded the end of the block. One refill gives at least
+// 56 bits, enough for a length code, its extra bits, a distance code and its
+// extra bits (15 + 5 + 15 + 13).
+bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
+  const Entry* const literals = codes.literals;
+  const Entry* const distances = codes.distances;
+  const std::uint64_t literalMask = LowMask(codes.literalWidth);
+  const std::uint64_t distanceMask = LowMask(codes.distanceWidth);
+  std::uint64_t bits = bitBuffer;
+  unsigned count = bitCount;
+  const unsigned char* input = in;
+  unsigned char* output = out;
+  bool endOfBlock = false;
+  bool bad = false;
+  while (inEnd - input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
+         outEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
+    bits |= LoadLittleEndian64(input) << count;
+    input += (63 - count) >> 3;
+    count |= 56;
+
+    Entry entry = literals[bits & literalMask];
+    unsigned op = EntryOp(entry);
+    while (IsLink(op)) {
+      bits >>= EntryBits(entry);
+      count -= EntryBits(entry);
+      entry = literals[EntryValue(entry) + (bits & LowMask(op - 16))];
+      op = EntryOp(entry);
+    }
+    bits >>= EntryBits(entry);
+    count -= EntryBits(entry);
+    if (op == kOpLiteral) {
+      *output++ = static_cast<unsigned char>(EntryValue(entry));
+      continue;
+    }
+    if (op == kOpEndOfBlock) {
+      endOfBlock = true;
+      break;
+    }
+    if (op == kOpInvalid) {
+      bad = true;
+      break;
+    }
+    const unsigned length = EntryValue(entry) + static_cast<unsigned>(bits & LowMask(op));
+    bits >>= op;
+    count -= op;
+
+    entry = distances[bits & distanceMask];
+    op = EntryOp(entry);
+    while (IsLink(op)) {
+      bits >>= EntryBits(entry);
+      count -= EntryBits(entry);
+      entry = distances[EntryValue(entry) + (bits & LowMask(op - 16))];
+      op = EntryOp(entry);
+    }
+    bits >>= EntryBits(entry);
+    count -= EntryBits(entry);
+    if (op == kOpInvalid) {
+      bad = true;
+      break;
+    }
+    const unsigned distance = EntryValue(entry) + static_cast<unsigned>(bits & LowMask(op));
+    bits >>= op;
+    count -= op;
+    if (distance > static_cast<std::size_t>(output - outBegin)) {
+      bad = true;
+      break;
+    }
+    CopyMatchFast(output, distance, length);
+    output += length;
+  }
+  // Bits above the count may hold a copy of the next input byte; the careful
+  // path expects zeros there.
+  bitBuffer = bits & ((std::uint64_t(1) << count) - 1);
+  bitCount = count;
+  in = input;
+  out = output;
+  if (bad) BadData();
+  return endOfBlock;
+}
+
+void CDeflateCodec::Run::DecodeCodes(const Codes& codes) {
+  for (;;) {
+    if (phantomBytes == 0 && (inEnd - in >= static_cast<std::ptrdiff_t>(kFastInputMargin) || TopUpInput())) {
+      if (!memorySink && outEnd - out < static_cast<std::ptrdiff_t>(kFastOutputMargin)) MakeRoom();
+      if (DecodeFast(codes)) return;
+    }
+    if (DecodeOneCarefully(codes)) return;
+  }
+}
+
+// -- Table construction per block --
+
+void CDeflateCodec::Run::DecodeWith(const Table& literals, const Table& distances) {
+  Codes codes;
+  codes.literals = literals.entries.data();
+  codes.literalWidth = literals.width;
+  if (distances.width == 0) {
+    codes.distances = kNoDistances;
+    codes.distanceWidth = 0;
+  } else {
+    codes.distances = distances.entries.data();
+    codes.distanceWidth = distances.width;
+  }
+  DecodeCodes(codes);
+}
+
+// -- Fixed block --
+
+void CDeflateCodec::Run::FixedBlock() {
+  TablePool& tables = *codec.tables_;
+  if (!tables.fixedBuilt) {
+    std::uint8_t lengths[kMaxLiteralCodes];
+    std::fill(lengths, lengths + 144, 8);
+    std::fill(lengths + 144, lengths + 256, 9);
+    std::fill(lengths + 256, lengths + 280, 7);
+    std::fill(lengths + 280, lengths + 288, 8);
+    if (BuildTable(lengths, 288, kLiteralTable, 7, tables.fixedLiterals) != kBuildComplete) BadData();
+    std::fill(lengths, lengths + 30, 5);
+    if (BuildTable(lengths, 30, kDistanceTable, 5, tables.fixedDistances) == kBuildOversubscribed) BadData();
+    tables.fixedBuilt = true;
+  }
+  DecodeWith(tables.fixedLiterals, tables.fixedDistances);
+}
+
+// -- Dynamic block --
+
+void CDeflateCodec::Run::DynamicBlock() {
+  static const std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  TablePool& tables = *codec.tables_;
+  const unsigned literalCount = TakeBits(5) + 257;
+  const unsigned distanceCount = TakeBits(5) + 1;
+  const unsigned codeLengthCount = TakeBits(4) + 4;
+  // RFC 1951 allows 286; 287 is tolerated (symbols 286 and 287 stay
+  // invalid), 288 is not.
+  if (literalCount > kMaxLiteralCodes - 1) BadData();
+
+  std::uint8_t lengths[kMaxLiteralCodes + kMaxDistanceCodes] = {};
+  for (unsigned i = 0; i < codeLengthCount; ++i) lengths[kCodeLengthOrder[i]] = static_cast<std::uint8_t>(TakeBits(3));
+  if (BuildTable(lengths, 19, kCodeLengthTable, 7, tables.codeLengths) != kBuildComplete ||
+      tables.codeLengths.width == 0) {
+    BadData();
+  }
+
+  const unsigned total = literalCount + distanceCount;
+  unsigned previous = 0;
+  for (unsigned index = 0; index < total;) {
+    const unsigned symbol = EntryValue(DecodeSymbol(tables.codeLengths.entries.data(), tables.codeLengths.width));
+    if (symbol < 16) {
+      lengths[index++] = static_cast<std::uint8_t>(symbol);
+      previous = symbol;
+      continue;
+    }
+    unsigned repeat, value = 0;
+    if (symbol == 16) {
+      repeat = 3 + TakeBits(2);
+      value = previous;
+    } else if (symbol == 17) {
+      repeat = 3 + TakeBits(3);
+      previous = 0;
+    } else {
+      repeat = 11 + TakeBits(7);
+      previous = 0;
+    }
+    if (index + repeat > total) BadData();
+    std::fill(lengths + index, lengths + index + repeat, static_cast<std::uint8_t>(value));
+    index += repeat;
+  }
+
+  if (BuildTable(lengths, literalCount, kLiteralTable, 9, tables.literals) != kBuildComplete ||
+      tables.literals.width == 0) {
+    BadData();
+  }
+  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, 6, tables.distances);
+  if (distanceResult == kBuildOversubscribed || (tables.distances.width == 0 && literalCount > 257)) BadData();
+  DecodeWith(tables.literals, tables.distances);
+}
+
+// -- Blocks --
+
+void CDeflateCodec::Run::DecodeBlocks() {
+  bool last;
+  do {
+    last = TakeBits(1) != 0;
+    switch (TakeBits(2)) {
+      case 0: StoredBlock(); break;
+      case 1: FixedBlock(); break;
+      case 2: DynamicBlock(); break;
+      default: BadData();
+    }
+  } while (!last);
+  if (!memorySink) Flush();
+}
+
+// Counters and positions as they stand, also after a failure. Whole bytes
+// still unread in the bit buffer go back to the source's count.
+void CDeflateCodec::Run::SaveCounters() {
+  const std::uint32_t unread = bitCount >= 8 * phantomBytes ? (bitCount - 8 * phantomBytes) / 8 : 0;
+  std::uint32_t advanced;
+  if (source.mode == kBindMemory) {
+    advanced = static_cast<std::uint32_t>(in - source.base);
+    source.position = advanced - unread;
+  } else {
+    advanced = bytesRead - static_cast<std::uint32_t>(inEnd - in);
+  }
+  codec.bytesTaken_ = advanced - unread;
+  if (memorySink) {
+    delivered = static_cast<std::uint32_t>(out - outBegin);
+    sink.position = delivered;
+  }
+  codec.bytesDelivered_ = delivered;
+}
+
+// ---- Entry points --------------------------------------------------------------
+
+std::uint32_t CDeflateCodec::DecodeDeflate() {
+  AllocateBuffers(sink_.mode != kBindMemory, source_.mode != kBindMemory);
+  if (!tables_) {
+    tables_ = new (std::nothrow) TablePool;
+    if (!tables_) Fail(kErrorNoMemory, kTextNoMemory);
+  }
+  Run run(*this);
+  try {
+    run.DecodeBlocks();
+  } catch (...) {
+    run.SaveCounters();
+    throw;
+  }
+  run.SaveCounters();
+  if (source_.mode == kBindMemory && source_.crcOn) {
+    source_.crc = CrcOfBlock(source_.crc, source_.base, bytesTaken_);
+  }
+  return bytesDelivered_;
+}
+
+std::uint32_t CDeflateCodec::DecodeStored() {
+  AllocateBuffers(true, false);
+  for (;;) {
+    const std::int32_t got = ReadSource(buffer_, kBufferSize);
+    if (got < 0) Fail(kErrorRead, kTextRead);
+    if (got == 0) break;
+    const std::uint32_t count = static_cast<std::uint32_t>(got);
+    bytesTaken_ += count;
+    if (sink_.mode != kBindMemory) {
+      if (!WriteSink(buffer_, count)) Fail(kErrorWrite, kTextWriteStored);
+    } else {
+      if (count > sink_.capacity - sink_.position) {
+        sink_.position = sink_.capacity;
+        Fail(kErrorSinkFull, kTextSinkFullStored);
+      }
+      std::memcpy(sink_.base + sink_.position, buffer_, count);
+      sink_.position += count;
+    }
+    bytesDelivered_ += count;
+  }
+  ReleaseBuffers();
+  return bytesDelivered_;
+}
+
+std::uint32_t CDeflateCodec::Decode(int method) {
+  errorKind_ = kErrorNone;
+  if (method == kMethodAsSet) method = method_;
+  bytesTaken_ = bytesDelivered_ = bytesPassed_ = 0;
+  source_.position = 0;
+  source_.crc = source_.seed;
+  sink_.position = 0;
+  sink_.crc = sink_.seed;
+  if (method != kMethodStored && method != kMethodDeflate) Fail(kErrorMethod, kTextMethod);
+  std::uint32_t delivered;
+  try {
+    delivered = method == kMethodStored ? DecodeStored() : DecodeDeflate();
+  } catch (const std::bad_alloc&) {
+    Fail(kErrorNoMemory, kTextNoMemory);
+  }
+  if (sink_.mode == kBindMemory && sink_.crcOn) {
+    sink_.crc = CrcOfBlock(sink_.crc, sink_.base, delivered);
+  }
+  return delivered;
+}
+
+void CDeflateCodec::ReleaseBuffers() {
+  delete[] buffer_;
+  buffer_ = nullptr;
+  delete[] inputBuffer_;
+  inputBuffer_ = nullptr;
+  delete tables_;
+  tables_ = nullptr;
+}
