@@ -259,7 +259,7 @@ void CountSamples(const std::uint16_t* samples, TileFileCheck& check) {
   for (int i = 0; i < kTileSampleCount; ++i) {
     unsigned v = samples[i];
     if (v > kHighestValidSample) {
-      ++check.voidSamples;
+      ++(v == kVoidSample ? check.voidSamples : check.invalidSamples);
       continue;
     }
     int height = static_cast<int>(v);

@@ -22,6 +22,7 @@ constexpr int kTileSampleCount = kTileSamples * kTileSamples;          // 1,442,
 constexpr std::int64_t kTileBytes = 2LL * kTileSampleCount;            // 2,884,802
 constexpr int kTileSlots = 4;
 constexpr unsigned kHighestValidSample = 30000;  // above: void (0x8000) or negative
+constexpr unsigned kVoidSample = 0x8000;
 constexpr double kInitialLastValidHeight = 100.0;
 
 // The height that replaces invalid samples: the last valid sample that any
@@ -100,7 +101,8 @@ struct TileFileCheck {
   TileFileState state = TileFileState::kNotOpened;
   int lowest = 0;          // lowest valid sample (metres), when any
   int highest = 0;         // highest valid sample
-  int voidSamples = 0;     // samples above kHighestValidSample
+  int voidSamples = 0;     // the void marker 0x8000
+  int invalidSamples = 0;  // other samples above kHighestValidSample (negative heights)
 };
 
 // Reads a loose ".hgt" or a ".hgt.zip" (by its name's ending) the way the

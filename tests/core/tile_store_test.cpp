@@ -1,0 +1,338 @@
+// The tile store against tiles whose every sample the test knows: the real
+// N47E009 tile read raw by the test, synthetic tiles, and stored ZIP archives
+// built here. Expected heights come from the test's own interpolation, written
+// with barycentric weights rather than the store's difference form.
+#include "core/tile_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "core/program_texts.h"
+#include "core/run_abort.h"
+#include "tests/common/test_paths.h"
+#include "tests/core/tile_fixtures.h"
+
+using namespace tile_fixtures;
+
+namespace {
+
+const std::string kExampleTiles = "examples/tiles";
+
+// Runs a lookup that must abort; returns the error text.
+std::string AbortText(CTileStore& store, std::string& errorText, double lon, double lat) {
+  errorText.clear();
+  try {
+    store.GetHeight(lon, lat);
+  } catch (int code) {
+    EXPECT_EQ(code, kAbortTileStore);
+    return errorText;
+  }
+  ADD_FAILURE() << "no abort at " << lon << ", " << lat;
+  return std::string();
+}
+
+// Independent height of an 'N'/'E' tile: row and column from the cell's
+// north-western corner, triangle chosen by the diagonal, barycentric weights.
+double ExpectedHeightNE(const std::vector<std::uint16_t>& h, double lon, double lat) {
+  double column = (lon - std::floor(lon)) * 1200.0;
+  double row = (std::floor(lat) + 1.0 - lat) * 1200.0;
+  int ix = static_cast<int>(column), iy = static_cast<int>(row);
+  double dx = column - ix, dy = row - iy;
+  auto at = [&](int r, int c) {
+    r = r > 1200 ? 1200 : r;
+    c = c > 1200 ? 1200 : c;
+    return double(h[std::size_t(r) * 1201 + c]);
+  };
+  if (dx > dy) return at(iy, ix) * (1 - dx) + at(iy, ix + 1) * (dx - dy) + at(iy + 1, ix + 1) * dy;
+  return at(iy, ix) * (1 - dy) + at(iy + 1, ix) * (dy - dx) + at(iy + 1, ix + 1) * dx;
+}
+
+}  // namespace
+
+// Runs first in this program: nothing has looked up a height yet.
+TEST(LastValidHeight, IsOneHundredAtProcessStart) {
+  EXPECT_EQ(LastValidHeight(), 100.0);
+}
+
+TEST(TileNames, FollowTheCellOfThePoint) {
+  struct Case {
+    double lon, lat;
+    const char* name;
+  } cases[] = {
+      {11.4, 47.2, "N47E011.hgt"},   {-0.25, -33.25, "S34W001.hgt"},
+      {-1.0, 10.5, "N10W002.hgt"},   {0.0, 0.0, "N00E000.hgt"},
+      {179.99, -89.99, "S90E179.hgt"}, {-72.0, -29.0, "S30W073.hgt"},
+      {9.0, 47.0, "N47E009.hgt"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TileName(c.lon, c.lat), c.name) << c.lon << " " << c.lat;
+}
+
+TEST(TileNames, KeysPackLettersAndDegrees) {
+  EXPECT_EQ(TileKey(11.4, 47.2), ((('N' << 8) + 47u) << 16) | (('E' << 8) + 11u));
+  EXPECT_EQ(TileKey(-0.25, -33.25), ((('S' << 8) + 34u) << 16) | (('W' << 8) + 1u));
+  EXPECT_NE(TileKey(0.0, 0.0), 0u);
+}
+
+TEST(TileNames, ImpossibleCoordinatesNameNoRealCell) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(TileName(nan, nan), "S999W999.hgt");
+  EXPECT_EQ(TileName(1e300, -1e300), "S999E999.hgt");
+}
+
+class RealTile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    raw_ = DecodeSamples(ReadWholeFile(SourcePath(kExampleTiles + "/N47E009.hgt")));
+    ASSERT_EQ(raw_.size(), std::size_t(kTileSampleCount));
+  }
+  std::uint16_t Raw(int row, int column) const { return raw_[std::size_t(row) * 1201 + column]; }
+
+  std::vector<std::uint16_t> raw_;
+  std::string errorText_;
+  CTileStore store_{errorText_, SourcePath(kExampleTiles)};
+};
+
+TEST_F(RealTile, PointOnASampleGivesThatSample) {
+  // 47.5 N 9.5 E lies exactly on row 600, column 600: Lake Constance.
+  EXPECT_EQ(store_.GetHeight(9.5, 47.5), 396.0);
+  EXPECT_EQ(Raw(600, 600), 396);
+  EXPECT_EQ(store_.GetHeight(9.25, 47.75), double(Raw(300, 300)));
+  EXPECT_EQ(store_.GetHeight(9.0, 47.0 + 1.0 - 1.0 / 8), double(Raw(150, 0)));
+}
+
+TEST_F(RealTile, HeightsMatchAnIndependentInterpolation) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) / double(1u << 24);
+  };
+  for (int i = 0; i < 2000; ++i) {
+    double lon = 9.0 + next(), lat = 47.0 + next();
+    if (lat == 47.0) continue;
+    EXPECT_NEAR(store_.GetHeight(lon, lat), ExpectedHeightNE(raw_, lon, lat), 1e-9)
+        << lon << " " << lat;
+  }
+  EXPECT_EQ(store_.LoadCounter(), 1u);
+}
+
+TEST_F(RealTile, SouthernEdgeStaysInsideTheTile) {
+  // Latitude 47.0 is row 1200 of N47: the row below would be outside.
+  for (double lon : {9.0, 9.1234, 9.5, 9.999}) {
+    double column = (lon - 9.0) * 1200.0;
+    int ix = static_cast<int>(column);
+    double dx = column - ix;
+    int ix1 = ix < 1200 ? ix + 1 : 1200;
+    double expected = Raw(1200, ix) * (1 - dx) + Raw(1200, ix1) * dx;
+    EXPECT_NEAR(store_.GetHeight(lon, 47.0), expected, 1e-9) << lon;
+  }
+}
+
+TEST(RealArchives, CrossingTheN41N42BorderReadsBothArchives) {
+  std::string errorText;
+  CTileStore store(errorText, SourcePath(kExampleTiles));
+  // The shared edge row is equal in both tiles, so the profile is continuous.
+  double south = store.GetHeight(1.5, 42.0 - 1e-9);
+  double north = store.GetHeight(1.5, 42.0);
+  EXPECT_NEAR(south, north, 0.01);
+  EXPECT_GT(north, 0.0);
+  EXPECT_EQ(store.SlotKey(0), TileKey(1.5, 41.5));
+  EXPECT_EQ(store.SlotKey(1), TileKey(1.5, 42.5));
+  // Comapedrosa area: a high mountain of the Pyrenees tile.
+  EXPECT_GT(store.GetHeight(1.4447, 42.5875), 2500.0);
+}
+
+TEST(TileFileChecks, AgreeWithTheDocumentedStatistics) {
+  TileFileCheck n47 = CheckTileFile(SourcePath(kExampleTiles + "/N47E009.hgt"));
+  EXPECT_EQ(n47.state, TileFileState::kUsable);
+  EXPECT_EQ(n47.lowest, 388);
+  EXPECT_EQ(n47.highest, 2937);
+  EXPECT_EQ(n47.voidSamples, 0);
+  EXPECT_EQ(n47.invalidSamples, 0);
+
+  TileFileCheck n42 = CheckTileFile(SourcePath(kExampleTiles + "/N42E001.hgt.zip"));
+  EXPECT_EQ(n42.state, TileFileState::kUsable);
+  EXPECT_EQ(n42.lowest, 349);
+  EXPECT_EQ(n42.highest, 3100);
+  EXPECT_EQ(n42.voidSamples, 7652);
+  EXPECT_EQ(n42.invalidSamples, 0);
+
+  // Negative heights (sea floor noise) are invalid for the store too.
+  TileFileCheck n41 = CheckTileFile(SourcePath(kExampleTiles + "/N41E001.hgt.zip"));
+  EXPECT_EQ(n41.state, TileFileState::kUsable);
+  EXPECT_EQ(n41.lowest, 0);
+  EXPECT_EQ(n41.highest, 1204);
+  EXPECT_EQ(n41.voidSamples, 134);
+  EXPECT_GT(n41.invalidSamples, 0);
+
+  TileFileCheck s29 = CheckTileFile(SourcePath(kExampleTiles + "/S29W072.hgt.zip"));
+  EXPECT_EQ(s29.state, TileFileState::kUsable);
+  EXPECT_EQ(s29.highest, 1899);
+  EXPECT_EQ(s29.voidSamples, 21);
+}
+
+TEST(TileFileChecks, NameWhatIsWrong) {
+  TempFolder folder;
+  WriteWholeFile(folder.File("short.hgt"), std::string(1000, '\0'));
+  WriteWholeFile(folder.File("junk.hgt.zip"), "not an archive at all");
+  WriteWholeFile(folder.File("crc.hgt.zip"),
+                 MakeStoredZip({{"crc.hgt", FlatTileBytes(5), /*corruptCrc=*/true}}));
+  EXPECT_EQ(CheckTileFile(folder.File("short.hgt")).state, TileFileState::kWrongSize);
+  EXPECT_EQ(CheckTileFile(folder.File("missing.hgt")).state, TileFileState::kNotOpened);
+  EXPECT_EQ(CheckTileFile(folder.File("junk.hgt.zip")).state, TileFileState::kArchiveUnusable);
+  EXPECT_EQ(CheckTileFile(folder.File("crc.hgt.zip")).state, TileFileState::kNotUnpacked);
+}
+
+// ---- Archives built by the test -------------------------------------------------------
+
+TEST(ArchiveTiles, GiveTheSameProfileAsTheLooseTile) {
+  TempFolder folder;
+  std::string tile = ReadWholeFile(SourcePath(kExampleTiles + "/N47E009.hgt"));
+  // The first entry counts whatever its name.
+  WriteWholeFile(folder.File("N47E009.hgt.zip"), MakeStoredZip({{"tile.bin", tile}}));
+  std::string looseError, zipError;
+  CTileStore loose(looseError, SourcePath(kExampleTiles));
+  CTileStore zipped(zipError, folder.Path());
+  for (int i = 0; i <= 500; ++i) {
+    double lon = 9.05 + 0.0017 * i, lat = 47.9 - 0.0015 * i;
+    ASSERT_EQ(loose.GetHeight(lon, lat), zipped.GetHeight(lon, lat)) << i;
+  }
+}
+
+TEST(ArchiveTiles, UnusableArchivesGiveZeroWithoutMessageAndAreTriedAgain) {
+  TempFolder folder;
+  WriteWholeFile(folder.File("N10E010.hgt.zip"), "PK but not really a zip file");
+  WriteWholeFile(folder.File("N10E011.hgt.zip"),
+                 MakeStoredZip({{"readme.txt", "SRTM3 tile"}, {"N10E011.hgt", FlatTileBytes(700)}}));
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  EXPECT_EQ(store.GetHeight(10.5, 10.5), 0.0);
+  EXPECT_EQ(store.GetHeight(10.6, 10.6), 0.0);
+  EXPECT_EQ(store.LoadCounter(), 2u);  // opened again for the second point
+  EXPECT_EQ(store.GetHeight(11.5, 10.5), 0.0);
+  EXPECT_EQ(errorText, "");
+  for (int slot = 0; slot < kTileSlots; ++slot) EXPECT_EQ(store.SlotKey(slot), 0u);
+}
+
+TEST(ArchiveTiles, ACorruptEntryAbortsWithTheUnpackText) {
+  TempFolder folder;
+  WriteWholeFile(folder.File("N10E010.hgt.zip"),
+                 MakeStoredZip({{"N10E010.hgt", FlatTileBytes(700), /*corruptCrc=*/true}}));
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  EXPECT_EQ(AbortText(store, errorText, 10.5, 10.5),
+            "Die Datei N10E010.hgt konnte nicht entpackt werden !");
+}
+
+TEST(ArchiveTiles, ALooseTileWinsOverItsArchive) {
+  TempFolder folder;
+  WriteWholeFile(folder.File("N10E010.hgt"), FlatTileBytes(321));
+  WriteWholeFile(folder.File("N10E010.hgt.zip"), "garbage");
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  EXPECT_EQ(store.GetHeight(10.5, 10.5), 321.0);
+}
+
+// ---- Failures ---------------------------------------------------------------------------
+
+TEST(TileFailures, AMissingTileNamesItAndTheDownloadSites) {
+  TempFolder folder;
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  std::string text = AbortText(store, errorText, 10.5, 10.5);
+  EXPECT_EQ(text, FormatProgramText(kTextTileNotFound, "N10E010.hgt"));
+  EXPECT_EQ(text.rfind("Die Datei N10E010.hgt konnte nicht gefunden werden !\n"
+                       "Download der SRTM3 Daten :\n   ", 0), 0u) << text;
+  EXPECT_EQ(store.SlotKey(0), 0u);
+  EXPECT_EQ(store.SlotStamp(0), 1u);
+}
+
+TEST(TileFailures, ALooseTileOfTheWrongSizeIsRefused) {
+  TempFolder folder;
+  WriteWholeFile(folder.File("N10E010.hgt"), FlatTileBytes(1).substr(1));
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  EXPECT_EQ(AbortText(store, errorText, 10.5, 10.5),
+            "Die Datei N10E010.hgt hat die falsche Gr\xF6\xDF" "e !");
+}
+
+TEST(TileFailures, ImpossibleCoordinatesAbortInsteadOfReadingAnywhere) {
+  std::string errorText;
+  CTileStore store(errorText, SourcePath(kExampleTiles));
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_NE(AbortText(store, errorText, nan, 47.5).find("W999"), std::string::npos);
+  EXPECT_NE(AbortText(store, errorText, 9.5, std::numeric_limits<double>::infinity()), "");
+}
+
+TEST(TileFailures, AnOverlongFolderReportsTheTileAsMissing) {
+  std::string errorText;
+  CTileStore store(errorText, std::string(400, 'x'));
+  EXPECT_EQ(AbortText(store, errorText, 10.5, 10.5),
+            FormatProgramText(kTextTileNotFound, "N10E010.hgt"));
+}
+
+// ---- Slots -------------------------------------------------------------------------------
+
+TEST(TileSlots, AFifthTileReplacesTheOneLoadedFirstEvenIfJustUsed) {
+  TempFolder folder;
+  for (int i = 0; i < 5; ++i)
+    WriteWholeFile(folder.File("N10E01" + std::to_string(i) + ".hgt"),
+                   FlatTileBytes(static_cast<std::uint16_t>(100 * (i + 1))));
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(store.GetHeight(10.5 + i, 10.5), 100.0 * (i + 1));
+  EXPECT_EQ(store.GetHeight(10.5, 10.5), 100.0);  // a hit: no stamp changes
+  EXPECT_EQ(store.LoadCounter(), 4u);
+  EXPECT_EQ(store.GetHeight(14.5, 10.5), 500.0);
+  EXPECT_EQ(store.SlotKey(0), TileKey(14.5, 10.5));
+  EXPECT_EQ(store.SlotStamp(0), 5u);
+  EXPECT_EQ(store.SlotKey(1), TileKey(11.5, 10.5));
+  // The first tile comes back into the next oldest slot.
+  EXPECT_EQ(store.GetHeight(10.5, 10.5), 100.0);
+  EXPECT_EQ(store.SlotKey(1), TileKey(10.5, 10.5));
+  EXPECT_EQ(store.LoadCounter(), 6u);
+}
+
+TEST(TileSlots, ReleaseEmptiesEverySlotButKeepsTheLoadCounter) {
+  std::string errorText;
+  CTileStore store(errorText, SourcePath(kExampleTiles));
+  store.GetHeight(9.5, 47.5);
+  EXPECT_TRUE(store.HasTileMemory());
+  store.Release();
+  EXPECT_FALSE(store.HasTileMemory());
+  for (int slot = 0; slot < kTileSlots; ++slot) {
+    EXPECT_EQ(store.SlotKey(slot), 0u);
+    EXPECT_EQ(store.SlotStamp(slot), 0u);
+  }
+  EXPECT_EQ(store.LoadCounter(), 1u);
+  EXPECT_EQ(store.GetHeight(9.5, 47.5), 396.0);  // the next run loads again
+  EXPECT_EQ(store.LoadCounter(), 2u);
+  EXPECT_EQ(store.SlotStamp(0), 2u);
+}
+
+// ---- Invalid samples -------------------------------------------------------------------
+
+TEST(InvalidSamples, TakeTheLastValidHeight) {
+  TempFolder folder;
+  // Row 600: a void at column 600 and a negative height (-10) at column 900.
+  WriteWholeFile(folder.File("N10E010.hgt"), MakeTileBytes([](int row, int column) -> std::uint16_t {
+    if (row == 600 && column == 600) return 0x8000;
+    if (row == 600 && column == 900) return 0xFFF6;
+    return 500;
+  }));
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  SetLastValidHeight(123.0);
+  EXPECT_EQ(store.GetHeight(10.5, 10.5), 123.0);  // a is the void: replaced, then b and c valid
+  EXPECT_EQ(LastValidHeight(), 500.0);
+  EXPECT_EQ(store.GetHeight(10.5, 10.5), 500.0);
+  SetLastValidHeight(42.0);
+  EXPECT_EQ(store.GetHeight(10.75, 10.5), 42.0);
+  // Between the void and a valid neighbour the replacement takes part in the formula.
+  SetLastValidHeight(100.0);
+  double lon = 10.0 + 600.25 / 1200.0;  // dx = 0.25 on row 600 (dy = 0)
+  EXPECT_NEAR(store.GetHeight(lon, 10.5), 100.0 + (500.0 - 100.0) * 0.25, 1e-6);
+  SetLastValidHeight(kInitialLastValidHeight);
+}
