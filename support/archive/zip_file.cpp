@@ -42,6 +42,8 @@ const std::uint32_t kEndSignature = 0x06054B50;
 const std::uint32_t kCentralSignature = 0x02014B50;
 const std::uint32_t kLocalSignature = 0x04034B50;
 const std::uint32_t kDescriptorSignature = 0x08074B50;
+const std::uint32_t kZip64EndSignature = 0x06064B50;
+const std::uint32_t kZip64LocatorSignature = 0x07064B50;
 
 // End of central directory (offsets from the signature; comment at 22).
 enum EndField {
@@ -53,6 +55,14 @@ enum EndField {
   kEndDirectoryOffset = 16,  // u32
   kEndCommentLength = 20,    // u16
   kEndRecordSize = 22,
+};
+
+// ZIP64 end locator, right before the end record; the ZIP64 end record
+// itself is 56 bytes plus extensible data. Only their positions are used.
+enum Zip64Field {
+  kZip64LocatorOffset = 8,  // u64: position of the ZIP64 end record
+  kZip64LocatorSize = 20,
+  kZip64EndRecordSize = 56,
 };
 
 // Central header (name, extra field, comment follow at 46).
@@ -454,8 +464,35 @@ void CZipFile::ReadEndRecord() {
                                                       fileSize_ - commentStart);
   comment_ = ConvertText(ReadText(commentStart, commentLength, kErrRead));
 
-  if (directorySize_ > endRecordPosition_) Fail(kErrFormat);
-  directoryStart_ = endRecordPosition_ - directorySize_;
+  std::uint64_t directoryEnd = FindZip64EndRecord();
+  if (directorySize_ > directoryEnd) Fail(kErrFormat);
+  directoryStart_ = directoryEnd - directorySize_;
+}
+
+// zip writes a ZIP64 end record and its locator between the directory and
+// the end record when it cannot know the sizes in advance (input from a
+// pipe), even for small archives. The directory then ends where the ZIP64
+// record begins; without this step such an archive would read as empty.
+// Returns where the directory ends: the ZIP64 record or the end record.
+std::uint64_t CZipFile::FindZip64EndRecord() {
+  if (endRecordPosition_ < kZip64LocatorSize + kZip64EndRecordSize) return endRecordPosition_;
+  std::uint64_t locatorPosition = endRecordPosition_ - kZip64LocatorSize;
+  unsigned char locator[kZip64LocatorSize];
+  ReadAt(locatorPosition, locator, kZip64LocatorSize, kErrRead);
+  if (Get32(locator) != kZip64LocatorSignature) return endRecordPosition_;
+
+  // Usually the record lies right before the locator; otherwise (extensible
+  // data) where the locator says.
+  std::uint64_t candidates[2] = {locatorPosition - kZip64EndRecordSize,
+                                 Get32(locator + kZip64LocatorOffset) |
+                                     (std::uint64_t(Get32(locator + kZip64LocatorOffset + 4)) << 32)};
+  for (std::uint64_t candidate : candidates) {
+    if (candidate > locatorPosition - kZip64EndRecordSize) continue;
+    unsigned char signature[4];
+    ReadAt(candidate, signature, 4, kErrRead);
+    if (Get32(signature) == kZip64EndSignature) return candidate;
+  }
+  return endRecordPosition_;
 }
 
 // ---- Central directory -----------------------------------------------------

@@ -12,8 +12,9 @@
 // trailing comments and appended data of any length are tolerated. The
 // central directory's start is computed from the end record's position (not
 // taken from its stored offset); local header offsets are used as stored.
-// Only single-disk archives without ZIP64 are read, which covers every tile
-// archive in circulation.
+// Only single-disk archives are read, and of ZIP64 only the extra end
+// records that zip writes for piped input: entries beyond 4 GB do not occur
+// in tile archives.
 //
 // The archive is read from a file or, for tests and fuzzing, from a block of
 // memory that the caller keeps alive while the archive is open.
@@ -113,6 +114,7 @@ class CZipFile : public CPackArchive {
   // End of central directory.
   std::uint64_t FindEndRecord();
   void ReadEndRecord();
+  std::uint64_t FindZip64EndRecord();
   // Central directory.
   void ReadCentralDirectory();
   void ReadCentralHeader(std::uint64_t position, const unsigned char* header, ZipEntry& entry);
