@@ -653,7 +653,7 @@ ACCENTS = {
     "circumflex": ([".#.", "#.#"], 1),
     "tilde": ([".##.#", "#..#."], 2),
     "dieresis": (["#...#"], 2),
-    "dieresis_small": (["#..#"], 1.5),
+    "dieresis_even": (["#..#"], 1.5),
     "dieresis_narrow": (["#.#"], 1),
     "ring": ([".##.", "#..#", ".##."], 1.5),
     "caron": (["#.#", ".#."], 1),
@@ -679,11 +679,12 @@ def accent_of(ch):
         base = "\u0131"  # dotless, the accent replaces the dot
     row = SMALL_ACCENT_ROW if small else CAPITAL_ACCENT_ROW
     if accent == "dieresis":
-        row += 1  # one row of dots, then a row of air
+        # One row of dots. Capitals keep a row of air under them; over small
+        # letters the dots sit as low as the dot of the i.
+        if small:
+            row += 1
         if base in "I\u0131":
             accent = "dieresis_narrow"
-        elif small:
-            accent = "dieresis_small"
     if accent == "ring":
         row -= 1  # three rows high
     return base, accent, row
@@ -790,10 +791,14 @@ def compose(base, accent, top):
     art, anchor = ACCENTS[accent]
     glyph = [list(r) for r in base]
     width = len(glyph[0])
-    ink = [c for r in glyph[top + len(art):] for c, on in enumerate(r) if on]
+    ink = [c for r in glyph[top + len(art):BASELINE] for c, on in enumerate(r) if on]
     if not ink:  # only in draft mode
         return glyph
     middle = (min(ink) + max(ink)) / 2
+    if accent == "dieresis" and middle % 1:
+        # Even-width letters get their dots one column closer, so that
+        # they stand symmetrically over the letter.
+        art, anchor = ACCENTS["dieresis_even"]
     left = int(middle - anchor + 0.5)
     assert 0 <= left and left + len(art[0]) <= width, (accent, left, width)
     for dy, line in enumerate(art):
