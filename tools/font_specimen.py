@@ -66,8 +66,7 @@ def specimen(font, scale):
     cell_w, cell_h = 14 * scale + 12, 16 * scale + 24
     margin = 10
     grid_w = 16 * cell_w
-    sample_h = len(SAMPLES) * 20 + 16 * 3 * 2 + 20
-    img = Image.new("RGB", (grid_w + 2 * margin, 16 * cell_h + 2 * margin + 40 + sample_h), "white")
+    img = Image.new("RGB", (grid_w + 2 * margin, 16 * cell_h + 600), "white")
     d = ImageDraw.Draw(img)
     for code in range(256):
         width, rows = font[code]
@@ -111,7 +110,7 @@ def specimen(font, scale):
         draw_text(line, 0, 0, text, font)
         img.paste(line.resize((grid_w * 3, 48), Image.NEAREST).crop((0, 0, grid_w, 48)), (margin, y))
         y += 50
-    return img
+    return img.crop((0, 0, img.width, y + margin))
 
 
 def main():
