@@ -1,0 +1,16 @@
+// The commands of the tolmaric command line. Each lives in its own file
+// (route_command.cpp ...) and is listed in main.cpp's table; a command gets
+// the arguments behind the program name, its own name first, handles its own
+// --help and returns the process exit code.
+#pragma once
+
+// Exit codes shared by every command.
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;  // unknown command or bad arguments
+// A route reader failure exits with kExitRouteBase - result: 10 for "no
+// point" (result 0), 11 for -1 ... 14 for -4.
+constexpr int kExitRouteBase = 10;
+
+// tolmaric route ROUTE.kml [--points]
+int RunRouteCommand(int argc, char** argv);
+void PrintRouteHelp();

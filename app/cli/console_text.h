@@ -1,0 +1,10 @@
+// Program texts are code page 1252 bytes; terminals are not. Every command
+// prints through here: the POSIX backend writes UTF-8, the Windows backend
+// writes wide characters to a console and the bytes unchanged to a file or
+// pipe, so redirected output is the same as the program's own files.
+#pragma once
+#include <cstdio>
+#include <string>
+
+// Writes text (code page 1252) to stream as the stream's reader expects it.
+void WriteConsoleText(std::FILE* stream, const std::string& text);

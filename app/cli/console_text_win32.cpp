@@ -1,0 +1,33 @@
+// A Windows console shows its own code page, not code page 1252: there the
+// text goes out as wide characters. Files and pipes get the bytes as they
+// are, the same bytes the program writes into its reports.
+#include "app/cli/console_text.h"
+
+#include <io.h>
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+HANDLE ConsoleOf(std::FILE* stream) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  return (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) ? handle : nullptr;
+}
+
+}  // namespace
+
+void WriteConsoleText(std::FILE* stream, const std::string& text) {
+  HANDLE console = ConsoleOf(stream);
+  if (!console || text.empty()) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    return;
+  }
+  int length = static_cast<int>(text.size());
+  std::vector<wchar_t> wide(text.size());
+  int count = MultiByteToWideChar(1252, 0, text.data(), length, wide.data(), length);
+  std::fflush(stream);
+  DWORD written = 0;
+  WriteConsoleW(console, wide.data(), static_cast<DWORD>(count), &written, nullptr);
+}
