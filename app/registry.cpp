@@ -84,19 +84,22 @@ bool CRegistry::GetValue(void* buffer, std::uint32_t size, const char* name, std
     emptyText();
     return Fail(kErrorNoKeyOpen);
   }
-  if (size < terminator) return Fail(kInvalidParameter);
-  // Texts may be stored without their terminator: keep room to add it.
-  std::vector<unsigned char> data(size - terminator + 1);
-  std::uint32_t got = size - terminator;
+  std::vector<unsigned char> data(size + 2, 0);
+  std::uint32_t got = size;
   std::uint32_t type = 0;
   long error = QueryValue(Current(), name, &type, data.data(), &got);
   if (error == kSuccess && type != expectedType) error = kInvalidParameter;
+  // Texts may be stored with or without their terminator; either way the
+  // caller's buffer must hold it.
+  bool terminated = terminator == 0 || got + terminator <= size ||
+                    (got >= terminator && data[got - 1] == 0 && (terminator == 1 || data[got - 2] == 0));
+  if (error == kSuccess && !terminated) error = kMoreData;
   if (error != kSuccess) {
     emptyText();
     return Fail(error);
   }
   std::memcpy(bytes, data.data(), got);
-  for (std::uint32_t i = 0; i < terminator; ++i) bytes[got + i] = 0;
+  for (std::uint32_t i = got; i < got + terminator && i < size; ++i) bytes[i] = 0;
   lastType_ = type;
   lastSize_ = got;
   lastError_ = kSuccess;
