@@ -19,6 +19,24 @@ unsigned char UpperCase1252(unsigned char c) {
   return c;
 }
 
+// A plain bottom-up merge sort: a client's comparison need not be consistent,
+// and the library sorts may run off the range when it is not.
+void StableSortHandles(std::vector<TreeHandle>& handles, const CTreeListModel::ItemCompare& compare) {
+  std::vector<TreeHandle> merged(handles.size());
+  for (size_t width = 1; width < handles.size(); width *= 2) {
+    for (size_t low = 0; low < handles.size(); low += 2 * width) {
+      size_t middle = std::min(low + width, handles.size());
+      size_t high = std::min(low + 2 * width, handles.size());
+      size_t a = low, b = middle, out = low;
+      while (a < middle && b < high)
+        merged[out++] = compare(handles[b], handles[a]) < 0 ? handles[b++] : handles[a++];
+      while (a < middle) merged[out++] = handles[a++];
+      while (b < high) merged[out++] = handles[b++];
+    }
+    handles.swap(merged);
+  }
+}
+
 }  // namespace
 
 int CompareTextNoCase(const std::string& a, const std::string& b) {
@@ -438,6 +456,34 @@ TreeHandle CTreeListModel::GetNextItem(int relation, TreeHandle handle) const {
     }
     default: return 0;
   }
+}
+
+bool CTreeListModel::SortChildren(TreeHandle parent, bool recurse, const ItemCompare& compare) {
+  if (parent == kTreeRoot) parent = 0;
+  if (parent && !Exists(parent)) return false;
+  std::vector<TreeHandle> children;
+  for (TreeHandle c = parent ? Item(parent)->firstChild : firstRoot_; c; c = Item(c)->next)
+    children.push_back(c);
+  sortedInsertBusy_ = true;
+  StableSortHandles(children, compare);
+  sortedInsertBusy_ = false;
+  size_t still = 0;
+  for (TreeHandle c = parent ? Item(parent)->firstChild : firstRoot_; c; c = Item(c)->next) ++still;
+  for (TreeHandle c : children)
+    if (!Exists(c) || Item(c)->parent != parent) return false;
+  if (still != children.size()) return false;
+  for (TreeHandle c : children) Unlink(c);
+  TreeHandle previous = 0;
+  for (TreeHandle c : children) {
+    Link(c, parent, previous, previous == 0);
+    previous = c;
+  }
+  if (recurse) {
+    for (TreeHandle c : children)
+      if (Exists(c) && Item(c)->firstChild && !SortChildren(c, true, compare)) return false;
+  }
+  if (IsVisibleBranch(parent)) RebuildRows();
+  return true;
 }
 
 // ---- Expanding and the row table -----------------------------------------------------

@@ -164,6 +164,12 @@ class CTreeListModel {
 
   TreeHandle GetNextItem(int relation, TreeHandle handle) const;
 
+  // Reorders the children of parent (kTreeRoot: top level) by compare(a, b) < 0,
+  // keeping equal ones in order; with recurse, all levels below as well. False
+  // when the comparison changed the tree underneath.
+  using ItemCompare = std::function<int(TreeHandle a, TreeHandle b)>;
+  bool SortChildren(TreeHandle parent, bool recurse, const ItemCompare& compare);
+
   // ---- Expanding ----
   // True when the state changed; the caller sends the notifications around it.
   bool Expand(TreeHandle handle, int code);

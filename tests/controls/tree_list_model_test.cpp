@@ -632,3 +632,27 @@ TEST(TreeListSearch, FindsTheFirstRowFromTheStartWrappingRound) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeListSorting, ChildrenAreSortedStablyAndRowsFollow) {
+  CTreeListModel model;
+  for (const char* text : {"b", "a2", "c", "a1"}) Add(model, text);
+  bool sorted = model.SortChildren(kTreeRoot, false, [&](TreeHandle a, TreeHandle b) {
+    return model.Item(a)->text[0] - model.Item(b)->text[0];
+  });
+  EXPECT_TRUE(sorted);
+  EXPECT_EQ((std::vector<std::string>{"a2", "a1", "b", "c"}), Rows(model));
+}
+
+TEST(TreeListSorting, AComparisonThatDeletesItemsStopsTheSort) {
+  CTreeListModel model;
+  for (const char* text : {"b", "a", "c"}) Add(model, text);
+  EXPECT_FALSE(model.SortChildren(kTreeRoot, false, [&](TreeHandle, TreeHandle) {
+    if (model.Exists(2)) model.DeleteItem(2);
+    return 1;
+  }));
+  EXPECT_EQ((std::vector<std::string>{"b", "c"}), Rows(model));
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// The instance record of one "TreeList" window and the handlers its window
+// procedure calls. Internal to controls/: clients use tree_list_ctrl.h and
+// messages. The model (tree_list_model.h) holds the data; this record adds
+// what only exists with a window: child windows, fonts, scroll position,
+// editing and tooltip state, and the semaphore that guards it all.
+//
+// The handlers are spread over several files by concern:
+//   tree_list_win32.cpp         creation, messages, notifications
+//   tree_list_paint_win32.cpp   geometry, painting, hit testing, scrolling
+//   tree_list_input_win32.cpp   mouse, keyboard, typed characters
+//   tree_list_edit_win32.cpp    the in-place editor and the end of an edit
+//   tree_list_tips_win32.cpp    tooltips, themes, shared drawing resources
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "controls/tree_list_model.h"
+
+// Theme functions bound at run time from "UxTheme.dll" (null when missing).
+struct TreeListTheme {
+  HANDLE(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
+  HRESULT(WINAPI* CloseThemeData)(HANDLE) = nullptr;
+  HRESULT(WINAPI* DrawThemeBackground)(HANDLE, HDC, int, int, const RECT*, const RECT*) = nullptr;
+  HRESULT(WINAPI* GetThemeBackgroundContentRect)(HANDLE, HDC, int, int, const RECT*, RECT*) = nullptr;
+  HRESULT(WINAPI* SetWindowTheme)(HWND, LPCWSTR, LPCWSTR) = nullptr;
+  HRESULT(WINAPI* BufferedPaintInit)() = nullptr;
+  HRESULT(WINAPI* BufferedPaintUnInit)() = nullptr;
+  HANDLE(WINAPI* BeginBufferedPaint)(HDC, const RECT*, int, void*, HDC*) = nullptr;
+  HRESULT(WINAPI* EndBufferedPaint)(HANDLE, BOOL) = nullptr;
+};
+
+// Drawing resources shared by all controls of the process.
+struct TreeListShared {
+  HPEN dottedPen = nullptr;
+  HFONT normalFont = nullptr;
+  HFONT boldFont = nullptr;
+  TreeListTheme theme;
+  bool themeBound = false;
+  int users = 0;
+};
+TreeListShared& SharedResources();
+void AcquireSharedResources();
+void ReleaseSharedResources();
+
+enum TreeEditKind { kEditBox = 0, kEditCombo = 1, kEditList = 2 };
+enum TreeEditEnd { kEndCancel = 0, kEndFocusLost = 1, kEndReturn = 2 };
+
+struct TreeListWindow {
+  HWND hwnd = nullptr;
+  DWORD style = 0;
+  HANDLE semaphore = nullptr;
+  int lockDepth = 0;
+  HWND header = nullptr;
+  HWND tooltip = nullptr;
+  HWND editor = nullptr;
+  HIMAGELIST images = nullptr;
+  HIMAGELIST stateImages = nullptr;
+  HIMAGELIST headerImages = nullptr;
+  HIMAGELIST otherImages[3] = {};
+  bool ownStateImages = false;
+  CTreeListModel model;
+
+  // Editing.
+  bool editing = false;
+  TreeHandle editItem = 0;
+  int editColumn = 0;
+  bool editByChar = false;
+  bool editChanged = false;
+  TreeEditKind editKind = kEditBox;
+  bool focusBeforeEdit = false;
+  WNDPROC editorProc = nullptr;  // the editor's own procedure before subclassing
+  WNDPROC editorChildProc = nullptr;
+
+  // Fonts and layout.
+  HFONT font = nullptr;
+  HFONT boldFont = nullptr;
+  int textHeight = 0;
+  int ellipsisWidth = 0;
+  int clientHeight = 0;
+  int headerHeight = 0;
+  int scrollX = 0;
+  int widestText = 0;
+  bool rootLines = false;
+  bool applyingWidths = false;  // header notifications caused by our own updates
+  bool enabled = true;
+  bool hasFocus = false;
+  TreeHandle insertMark = 0;
+  TreeHandle dropHighlight = 0;
+
+  // Input.
+  TreeHandle anchor = 0;
+  TreeHandle pendingToggle = 0;
+  TreeHandle clickedSelected = 0;  // a click landed on the already selected cell
+  int clickedColumn = 0;
+  bool suppressChar = false;
+  bool dragArmed = false;
+  POINT dragStart = {};
+  CIncrementalSearch search;
+
+  // Tooltips and themes.
+  HANDLE theme = nullptr;
+  TreeHandle tipItem = 0;
+  int tipColumn = -1;
+  bool tipShown = false;
+  std::string tipText;
+  WNDPROC tooltipProc = nullptr;
+};
+
+TreeListWindow* RecordOf(HWND hwnd);
+
+// Holds the instance semaphore while a message is handled. Messages that a
+// handler causes on the same thread (child windows, focus changes) nest
+// without waiting again; notifications release it through Notify.
+class TreeListLock {
+ public:
+  explicit TreeListLock(TreeListWindow* window);
+  ~TreeListLock();
+  TreeListLock(const TreeListLock&) = delete;
+  TreeListLock& operator=(const TreeListLock&) = delete;
+ private:
+  TreeListWindow* window_;
+};
+
+// ---- tree_list_win32.cpp ----
+LRESULT Notify(TreeListWindow* w, NMHDR* header, int code);
+LRESULT NotifySimple(TreeListWindow* w, int code);
+LRESULT NotifyItem(TreeListWindow* w, int code, TreeHandle item, int column, UINT action = 0);
+// Fills a TVITEMA with what the notifications carry about an item or cell.
+void FillNotifyItem(TreeListWindow* w, TVITEMA& item, TreeHandle handle, int column);
+bool SelectCaret(TreeListWindow* w, TreeHandle item, int column, UINT action);
+bool ExpandItem(TreeListWindow* w, TreeHandle item, int code);
+void ComputeRowHeight(TreeListWindow* w);
+void ResetDefaultColors(TreeListWindow* w);
+void RepaintAll(TreeListWindow* w);
+std::string DisplayText(TreeListWindow* w, TreeHandle item, int column);
+
+// ---- tree_list_paint_win32.cpp ----
+void OnPaint(TreeListWindow* w, HDC given);
+int RowTop(TreeListWindow* w, size_t row);
+bool CellRect(TreeListWindow* w, TreeHandle item, int column, RECT* rect);
+bool RowRect(TreeListWindow* w, TreeHandle item, RECT* rect);
+int TextStart(TreeListWindow* w, TreeHandle item, int column);
+int TextWidth(TreeListWindow* w, const std::string& text, bool bold);
+void InvalidateItem(TreeListWindow* w, TreeHandle item);
+void UpdateScrollRanges(TreeListWindow* w);
+void ScrollToRow(TreeListWindow* w, long firstRow);
+void ScrollToX(TreeListWindow* w, int x);
+void EnsureRowVisible(TreeListWindow* w, TreeHandle item);
+void EnsureCellVisible(TreeListWindow* w, TreeHandle item, int column);
+void OnVScroll(TreeListWindow* w, WPARAM wp);
+void OnHScroll(TreeListWindow* w, WPARAM wp);
+void OnMouseWheel(TreeListWindow* w, WPARAM wp);
+void PlaceHeader(TreeListWindow* w);
+void ApplyColumnWidthsToHeader(TreeListWindow* w);
+TreeHandle HitTest(TreeListWindow* w, POINT pt, UINT* flags);
+void MeasureFont(TreeListWindow* w);
+
+// ---- tree_list_input_win32.cpp ----
+void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp);
+void OnButtonUp(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp);
+void OnMouseMove(TreeListWindow* w, WPARAM wp, LPARAM lp);
+void OnKeyDown(TreeListWindow* w, WPARAM wp, LPARAM lp);
+void OnChar(TreeListWindow* w, WPARAM wp, LPARAM lp);
+LRESULT OnGetDlgCode(TreeListWindow* w, WPARAM wp, LPARAM lp);
+void OnFocus(TreeListWindow* w, bool gained);
+bool ToggleCheckBox(TreeListWindow* w, TreeHandle item);
+
+// ---- tree_list_edit_win32.cpp ----
+// Opens the editor of the column's kind; returns the editor window or null.
+HWND OpenEditor(TreeListWindow* w, TreeHandle item, int column, TreeEditKind kind,
+                UINT firstChar, int caretAtX);
+// Opens the editor as the column settings say, or asks the parent first.
+HWND StartEditByUser(TreeListWindow* w, TreeHandle item, int column, UINT key, bool byChar,
+                     POINT mouse, int caretAtX);
+// TVN_CELLEDITREQUEST: the parent decides whether and with which editor.
+HWND AskParentToEdit(TreeListWindow* w, TreeHandle item, int column, UINT key, bool byChar, POINT mouse);
+void EndEdit(TreeListWindow* w, TreeEditEnd how);
+void OnEditorCommand(TreeListWindow* w, WPARAM wp, LPARAM lp);
+void DestroyEditor(TreeListWindow* w);
+
+// ---- tree_list_tips_win32.cpp ----
+void CreateTooltip(TreeListWindow* w);
+void UpdateTooltip(TreeListWindow* w, POINT pt);
+void OnTooltipTimer(TreeListWindow* w);
+void HideTooltip(TreeListWindow* w);
+LRESULT OnTooltipNotify(TreeListWindow* w, NMHDR* header);
+void OpenTheme(TreeListWindow* w);
+void CloseTheme(TreeListWindow* w);
+void BuildCheckBoxImages(TreeListWindow* w);
+void DestroyOwnCheckBoxImages(TreeListWindow* w);
