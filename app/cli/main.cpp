@@ -8,6 +8,10 @@
 #include "app/cli/cli_commands.h"
 #include "app/cli/console_text.h"
 
+// tolmaric height --tiles DIR LON LAT ...; tolmaric tiles DIR
+int RunHeightCommand(int argc, char** argv);
+int RunTilesCommand(int argc, char** argv);
+
 namespace {
 
 struct CliCommand {
@@ -18,6 +22,8 @@ struct CliCommand {
 
 const CliCommand kCommands[] = {
     {"route", "read a KML route, print its point count and length", RunRouteCommand},
+    {"height", "print the terrain height at points from a tile folder", RunHeightCommand},
+    {"tiles", "check every tile of a folder: usable, lowest, highest, voids", RunTilesCommand},
 };
 
 void PrintHelp() {
