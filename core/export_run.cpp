@@ -1,0 +1,102 @@
+// The export run ties the engine together. Steps signal failure the way the
+// whole core does: they put the message into the run's error text and throw
+// a plain integer (core/run_abort.h); this is the one place that catches it.
+#include "core/export_run.h"
+
+#include <new>
+#include <vector>
+
+#include "core/profile_chart.h"
+#include "core/profile_sampler.h"
+#include "core/profile_statistics.h"
+#include "core/program_texts.h"
+#include "core/route_reader.h"
+#include "core/run_abort.h"
+#include "core/run_host.h"
+#include "core/text_report.h"
+#include "core/tile_store.h"
+
+namespace {
+
+constexpr std::uint32_t kDefaultWidth = 1024, kDefaultHeight = 768, kMaxSide = 16000;
+
+int RouteMessage(int result) {
+  switch (result) {
+    case kRouteNotOpened: return kTextRouteNotOpened;
+    case kRouteWrongFormat: return kTextRouteWrongFormat;
+    case kRouteNoMemory: return kTextRouteNoMemory;
+    case kRouteNoCoordinates: return kTextRouteNoCoordinates;
+    default: return kTextRouteUnknownError;
+  }
+}
+
+ExportOutcome OutcomeOfAbort(int code) {
+  switch (code) {
+    case kAbortTileStore: return ExportOutcome::kTileFailed;
+    case kAbortReportNotCreated: return ExportOutcome::kReportFailed;
+    case kAbortPictureNotSaved: return ExportOutcome::kPictureFailed;
+    default: return ExportOutcome::kDeclined;
+  }
+}
+
+void ShowError(IRunHost& host, const std::string& text) {
+  host.ShowMessage(text, ProgramText(kTextCaptionError), IRunHost::Icon::Error);
+}
+
+}  // namespace
+
+ExportOptions CorrectedOptions(const ExportOptions& options) {
+  ExportOptions corrected = options;
+  if (corrected.BmpWidth == 0) corrected.BmpWidth = kDefaultWidth;
+  if (corrected.BmpHeight == 0) corrected.BmpHeight = kDefaultHeight;
+  if (corrected.BmpWidth > kMaxSide) corrected.BmpWidth = kMaxSide;
+  if (corrected.BmpHeight > kMaxSide) corrected.BmpHeight = kMaxSide;
+  return corrected;
+}
+
+ExportOutcome RunExport(const ExportOptions& entered, const CLocationTable& locations, CTileStore& tiles,
+                        IRunHost& host, ISettingsSaver& settings, std::string& errorText) {
+  settings.SaveSettings(entered);  // as entered, before any correction
+  const ExportOptions options = CorrectedOptions(entered);
+  if (!options.BmpOn && !options.TextOn) {
+    ShowError(host, ProgramText(kTextNoOutputChosen));
+    return ExportOutcome::kNoOutputChosen;
+  }
+  const SlopeClassConfig classes = MakeSlopeClassConfig(options.PercentSel, options.StatSel);
+  tiles.SetTileFolder(options.TileFolder);
+  host.SetWaitCursor(true);
+
+  std::vector<double> longitudes, latitudes;
+  int points = ReadKmlRoute(options.RoutePath.c_str(), longitudes, latitudes);
+  if (points < 1) {
+    host.SetWaitCursor(false);
+    ShowError(host, ProgramText(RouteMessage(points)));
+    return ExportOutcome::kRouteFailed;
+  }
+  longitudes.resize(static_cast<size_t>(points));
+  latitudes.resize(static_cast<size_t>(points));
+  const double length = RouteLength(longitudes.data(), latitudes.data(), points);
+
+  int abortCode = 0;
+  try {
+    if (options.TextOn)
+      ExportTextReport(longitudes, latitudes, length, options, classes, locations, tiles, host, errorText);
+    if (options.BmpOn)
+      ExportProfileChart(longitudes, latitudes, length, options, classes, locations, tiles, host, errorText);
+  } catch (int code) {
+    abortCode = code;
+  } catch (const std::bad_alloc&) {
+    errorText = ProgramText(kTextRouteNoMemory);
+    abortCode = kAbortTileStore;
+  }
+  tiles.Release();
+  longitudes = std::vector<double>();
+  latitudes = std::vector<double>();
+  host.SetWaitCursor(false);
+  if (abortCode != 0) {
+    if (AbortShowsMessage(abortCode)) ShowError(host, errorText);
+    return OutcomeOfAbort(abortCode);
+  }
+  host.ShowMessage(ProgramText(kTextFilesCreated), ProgramText(kTextCaptionInformation), IRunHost::Icon::Information);
+  return ExportOutcome::kSuccess;
+}
