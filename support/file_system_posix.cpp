@@ -124,6 +124,21 @@ bool ReadMatch(PosixSearch* search, SearchRecord* record) {
   return false;
 }
 
+// Fills record with the first entry the new search yields; false when none.
+// A pattern without wildcards names one entry, found without listing its
+// folder, just as FindFirstFileA finds a plain path.
+bool FindFirst(PosixSearch* search, const std::string& native, SearchRecord* record) {
+  if (search->pattern.empty()) return false;
+  if (!HasWildcard(search->pattern)) {
+    struct stat info;
+    if (stat(native.c_str(), &info) != 0 && lstat(native.c_str(), &info) != 0) return false;
+    FillRecord(info, search->pattern, record);
+    return true;
+  }
+  search->directory = opendir(search->folder.c_str());
+  return search->directory && ReadMatch(search, record);
+}
+
 }  // namespace
 
 char PathSeparator() { return '/'; }
@@ -178,23 +193,11 @@ SearchHandle SearchFirst(const char* pattern, SearchRecord* record) {
   auto search = new PosixSearch;
   search->folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
   search->pattern = slash == std::string::npos ? native : native.substr(slash + 1);
-  bool found = false;
-  if (search->pattern.empty()) {
-    found = false;
-  } else if (!HasWildcard(search->pattern)) {
-    struct stat info;
-    found = stat(native.c_str(), &info) == 0 || lstat(native.c_str(), &info) == 0;
-    if (found) FillRecord(info, search->pattern, record);
-  } else if ((search->directory = opendir(search->folder.c_str())) != nullptr) {
-    found = ReadMatch(search, record);
-  }
-  if (!found) {
-    if (search->directory) closedir(search->directory);
-    delete search;
-    ClearRecord(record);
-    return 0;
-  }
-  return Register(search);
+  if (FindFirst(search, native, record)) return Register(search);
+  if (search->directory) closedir(search->directory);
+  delete search;
+  ClearRecord(record);
+  return 0;
 }
 
 int SearchNext(SearchHandle handle, SearchRecord* record) {
