@@ -513,8 +513,10 @@ const std::uint8_t* CRasterImage::Convert(ConvertRowFn convert, const std::uint8
 
 // ---- Text ----
 
+// Only a created palette image swaps the soft pen for the plain one: pens set
+// before Create must still draw soft on the true-colour picture that follows.
 void CRasterImage::SetTextPen(PixelOperation op, std::uint32_t colour, int which) {
-  if (op == PlotSoftPixel && !family_->trueColour) op = PlotPixel;
+  if (op == PlotSoftPixel && bits_ != 0 && !family_->trueColour) op = PlotPixel;
   const int pen = which == 0 ? 0 : 1;
   penOperation_[pen] = op;
   penColour_[pen] = colour;

@@ -544,6 +544,16 @@ TEST(RasterDrawText, TextPenSoftensOnlyTrueColourImages) {
   EXPECT_EQ((Points{{0, 0}, {1, 0}}), PixelsNot(image, 0));
 }
 
+TEST(RasterDrawText, PensSetBeforeCreateKeepTheirSoftness) {
+  CRasterImage image;
+  image.SetFont(kTinyFont);
+  image.SetTextPen(CRasterImage::PlotSoftPixel, 0x000000, 0);
+  ASSERT_TRUE(image.Create(24, 5, 4, kWhite));
+  image.DrawText(1, 1, "B");  // two ink pixels at (1,1) and (2,1)
+  EXPECT_EQ(0x595959u, image.GetPixel(1, 1));  // 255 × 12/32, then × 30/32 from its neighbour
+  EXPECT_EQ(0xF7F7F7u, image.GetPixel(0, 0));
+}
+
 TEST(RasterDrawText, BuiltInFontAdvancesByItsWidthTable) {
   CRasterImage image;
   ASSERT_TRUE(image.Create(24, 200, 20, kWhite));
