@@ -315,7 +315,8 @@ const unsigned kMaxDistanceCodes = 32;
 constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
   return bits | op << 8 | value << 16;
 }
-inline unsigned EntryBits(Entry e) { return e & 0xFF; }
+// Bit counts never exceed 15; the mask lets a shift use the entry as it is.
+inline unsigned EntryBits(Entry e) { return e & 0x3F; }
 inline unsigned EntryOp(Entry e) { return (e >> 8) & 0xFF; }
 inline unsigned EntryValue(Entry e) { return e >> 16; }
 inline bool IsLink(unsigned op) { return op - 17 < 15; }
@@ -473,8 +474,8 @@ struct CDeflateCodec::TablePool {
 
 namespace {
 
-const unsigned kFastInputMargin = 8;          // one word refill
-const unsigned kFastOutputMargin = 258 + 16;  // a longest match plus copy overshoot
+const unsigned kFastInputMargin = 16;         // two word refills
+const unsigned kFastOutputMargin = 3 + 258 + 16;  // literals, a longest match, copy overshoot
 
 // The tables of one block as the decoding loops see them.
 struct Codes {
@@ -716,26 +717,36 @@ bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
 namespace {
 
 // Copies a match whose whole length (plus up to 15 bytes of overshoot) fits
-// before the end of the output area.
+// before the end of the output area. Eight bytes at a time where the source
+// lies at least eight behind; a shorter period is first laid out byte by byte
+// up to a multiple of itself of at least eight, which then serves as the
+// distance for whole words.
 inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length) {
-  const unsigned char* from = out - distance;
   unsigned char* const end = out + length;
-  if (distance >= 8) {
-    do {
-      std::memcpy(out, from, 8);
-      out += 8;
-      from += 8;
-    } while (out < end);
-  } else if (distance == 1) {
-    std::memset(out, *from, length);
-  } else {
-    do *out++ = *from++; while (out < end);
+  if (distance == 1) {
+    std::memset(out, out[-1], length);
+    return;
   }
+  unsigned stride = distance;
+  if (distance < 8) {
+    static const std::uint8_t kStride[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+    stride = kStride[distance];
+    const unsigned char* from = out - distance;
+    unsigned char* const patternEnd = out + stride;
+    do *out++ = *from++; while (out < patternEnd);
+    if (out >= end) return;
+  }
+  const unsigned char* from = out - stride;
+  do {
+    std::memcpy(out, from, 8);
+    out += 8;
+    from += 8;
+  } while (out < end);
 }
 
 }  // namespace
 
-// Runs while a word of input and a longest match of output room remain;
+// Runs while two words of input and a longest match of output room remain;
 // true when it has decoded the end of the block. One refill gives at least
 // 56 bits, enough for a length code, its extra bits, a distance code and its
 // extra bits (15 + 5 + 15 + 13).
@@ -756,7 +767,30 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
     input += (63 - count) >> 3;
     count |= 56;
 
+    // Up to three literals per refill (at most 45 bits); after any literal
+    // a second refill makes room for a whole length/distance pair.
     Entry entry = literals[bits & literalMask];
+    if (EntryOp(entry) == kOpLiteral) {
+      bits >>= EntryBits(entry);
+      count -= EntryBits(entry);
+      *output++ = static_cast<unsigned char>(EntryValue(entry));
+      entry = literals[bits & literalMask];
+      if (EntryOp(entry) == kOpLiteral) {
+        bits >>= EntryBits(entry);
+        count -= EntryBits(entry);
+        *output++ = static_cast<unsigned char>(EntryValue(entry));
+        entry = literals[bits & literalMask];
+        if (EntryOp(entry) == kOpLiteral) {
+          bits >>= EntryBits(entry);
+          count -= EntryBits(entry);
+          *output++ = static_cast<unsigned char>(EntryValue(entry));
+          continue;
+        }
+      }
+      bits |= LoadLittleEndian64(input) << count;
+      input += (63 - count) >> 3;
+      count |= 56;
+    }
     unsigned op = EntryOp(entry);
     while (IsLink(op)) {
       bits >>= EntryBits(entry);
