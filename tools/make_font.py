@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Generate raster/builtin_font.cpp, the chart's built-in bitmap font.
 
-The glyphs are drawn from DejaVu Sans (Debian's fonts-dejavu-core) with
-Pillow: each character is rendered large, squeezed into its fixed advance
-width and area-sampled down to 16 rows, then thresholded to one bit.
-Hand-mended glyphs live below as ASCII art and replace the rendered ones, so
-rerunning the script reproduces the committed table exactly.
+The glyphs come from DejaVu Sans (Debian's fonts-dejavu-core), rendered by
+Pillow one bit deep at 14 pixels with the font's own hinting, then fitted to
+each character's fixed advance width. Accented letters are put together from
+their base letter and a hand-drawn accent. Glyphs that rendered badly are
+drawn by hand below as ASCII art and replace the rendered ones, so rerunning
+the script reproduces the committed table (with the same FreeType; see
+docs/font.md).
 
     /usr/bin/python3 tools/make_font.py            # rewrite raster/builtin_font.cpp
     /usr/bin/python3 tools/make_font.py --check    # fail if the file is stale
@@ -29,10 +31,8 @@ OUTPUT = os.path.join(ROOT, "raster", "builtin_font.cpp")
 
 ROWS = 16
 BASELINE = 13        # first row below the baseline
-CAP_TOP = 3
-CAP_ROWS = 10        # capitals fill rows 3..12
-X_ROWS = 7           # lowercase x-height
-DESC_ROWS = 3        # rows 13..15
+CAP_TOP = 3          # capitals fill rows 3..12, small letters 5..12
+CAP_ROWS = 10
 
 # Advance widths of codes 0..255; every glyph is exactly this wide.
 WIDTHS = [int(w) for w in """
@@ -719,6 +719,8 @@ def accent_of(ch):
         row -= 1  # three rows high
     return base, accent, row
 
+
+# The regular face first; the condensed one for what does not fit.
 SOURCES = [
     ("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 14),
     ("/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf", 14),
@@ -916,7 +918,8 @@ def main():
     if args.check:
         with open(args.output, encoding="ascii") as f:
             if f.read() != source:
-                sys.exit("%s is stale; rerun tools/make_font.py" % args.output)
+                sys.exit("%s differs from what this script makes here (stale, or another"
+                         " FreeType renders the hints differently)" % args.output)
         return
     with open(args.output, "w", encoding="ascii", newline="\n") as f:
         f.write(source)
