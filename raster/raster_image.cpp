@@ -441,32 +441,78 @@ void CRasterImage::FillUnits(int x0, int x1, int y0, int y1, std::uint32_t colou
 
 // ---- Lines ----
 
-bool CRasterImage::DrawLine(int x1, int y1, int x2, int y2, std::uint32_t colour, PixelOperation op) {
-  if (op == nullptr) return true;
-  if (op == PlotSoftPixel && !family_->trueColour) op = PlotPixel;
-  const std::int64_t sx = x2 >= x1 ? 1 : -1;
-  const std::int64_t sy = y2 >= y1 ? 1 : -1;
-  const std::int64_t dx = (std::int64_t(x2) - x1) * sx;
-  const std::int64_t dy = (std::int64_t(y2) - y1) * sy;
-  const bool xMajor = dx > dy;
-  const std::int64_t major = xMajor ? dx : dy;
-  const std::int64_t minor = xMajor ? dy : dx;
-  const std::int64_t straightX = xMajor ? sx : 0;
-  const std::int64_t straightY = xMajor ? 0 : sy;
+namespace {
 
-  std::int64_t error = (major - minor + 1) >> 1;
-  std::int64_t x = x1, y = y1;
-  for (std::int64_t i = 0; i <= major; ++i) {
-    op(this, int(x), int(y), colour);
+// The integer Bresenham walk: the major axis advances every step, the minor
+// one on diagonal steps, chosen by the sign of the error.
+struct LineWalk {
+  std::int64_t x, y, sx, sy, major, minor, error;
+  bool xMajor;
+
+  LineWalk(int x1, int y1, int x2, int y2)
+      : x(x1), y(y1), sx(x2 >= x1 ? 1 : -1), sy(y2 >= y1 ? 1 : -1) {
+    const std::int64_t dx = (std::int64_t(x2) - x1) * sx;
+    const std::int64_t dy = (std::int64_t(y2) - y1) * sy;
+    xMajor = dx > dy;
+    major = xMajor ? dx : dy;
+    minor = xMajor ? dy : dx;
+    error = (major - minor + 1) >> 1;
+  }
+
+  void Step() {
     if (error > 0) {
-      x += straightX;
-      y += straightY;
+      (xMajor ? x : y) += xMajor ? sx : sy;
       error -= minor;
     } else {
       x += sx;
       y += sy;
       error += major - minor;
     }
+  }
+
+  // From the start, lands where k steps would: the error stays within
+  // [1 - minor, major - minor], so after k steps exactly
+  // floor((k × minor + major - minor - error0) / major) of them were diagonal.
+  // Differences of 32-bit coordinates keep every product below 2^64.
+  void JumpFromStart(std::uint64_t k) {
+    if (k == 0) return;
+    const std::uint64_t bigM = std::uint64_t(major), m = std::uint64_t(minor);
+    const std::uint64_t diagonals = (k * m + bigM - m - std::uint64_t(error)) / bigM;
+    (xMajor ? x : y) += (xMajor ? sx : sy) * std::int64_t(k);
+    (xMajor ? y : x) += (xMajor ? sy : sx) * std::int64_t(diagonals);
+    error = std::int64_t(std::uint64_t(error) + diagonals * bigM - k * m);
+  }
+
+  // Steps [first, last] whose major coordinate lies in -1 .. limit, the
+  // reach of an operation that touches at most one pixel around a point.
+  bool StepsNear(std::uint32_t limit, std::int64_t& first, std::int64_t& last) const {
+    const std::int64_t start = xMajor ? x : y;
+    const std::int64_t step = xMajor ? sx : sy;
+    const std::int64_t lo = step > 0 ? -1 - start : start - limit;
+    const std::int64_t hi = step > 0 ? limit - start : start + 1;
+    first = std::max<std::int64_t>(lo, 0);
+    last = std::min(hi, major);
+    return first <= last;
+  }
+};
+
+}  // namespace
+
+bool CRasterImage::DrawLine(int x1, int y1, int x2, int y2, std::uint32_t colour, PixelOperation op) {
+  if (op == nullptr) return true;
+  if (op == PlotSoftPixel && !family_->trueColour) op = PlotPixel;
+  LineWalk walk(x1, y1, x2, y2);
+  std::int64_t first = 0, last = walk.major;
+  // The library's own operations ignore points further out, so their walk
+  // starts and ends near the border: a line to a point far away, however
+  // it came about, costs no more than one across the picture.
+  if (op == PlotPixel || op == PlotSoftPixel) {
+    if (!walk.StepsNear(walk.xMajor ? width_ : height_, first, last)) return true;
+    walk.JumpFromStart(std::uint64_t(first));
+  }
+  for (std::int64_t k = first; k <= last; ++k) {
+    op(this, int(walk.x), int(walk.y), colour);
+    walk.Step();
   }
   return true;
 }

@@ -404,6 +404,54 @@ TEST(RasterDrawLine, DrawsOnlyTheInsidePointsAndAlwaysSucceeds) {
   EXPECT_TRUE(image.DrawLine(0, 0, 3, 3, kWhite, nullptr));
 }
 
+// An operation of the caller's own sees every point of the walk; the
+// library's operations skip the points that cannot touch the image. Both
+// must paint the same pixels.
+void PlotThroughCaller(CRasterImage* image, int x, int y, std::uint32_t colour) {
+  CRasterImage::PlotPixel(image, x, y, colour);
+}
+void SoftThroughCaller(CRasterImage* image, int x, int y, std::uint32_t colour) {
+  CRasterImage::PlotSoftPixel(image, x, y, colour);
+}
+
+TEST(RasterDrawLine, LinesFromFarAwayPaintWhatTheFullWalkPaints) {
+  std::uint32_t seed = 12345;
+  auto next = [&](int range) {
+    seed = seed * 1103515245u + 12345u;
+    return int((seed >> 8) % (2u * range + 1)) - range;
+  };
+  for (int i = 0; i < 400; ++i) {
+    const int range = i < 350 ? 120 : 200000;
+    const int x1 = next(range), y1 = next(range), x2 = next(range), y2 = next(range);
+    const bool soft = i % 2 == 1;
+    CRasterImage fast, full;
+    ASSERT_TRUE(fast.Create(24, 40, 30, 0));
+    ASSERT_TRUE(full.Create(24, 40, 30, 0));
+    fast.DrawLine(x1, y1, x2, y2, 0xFFFFFF, soft ? CRasterImage::PlotSoftPixel : CRasterImage::PlotPixel);
+    full.DrawLine(x1, y1, x2, y2, 0xFFFFFF, soft ? SoftThroughCaller : PlotThroughCaller);
+    ASSERT_EQ(0, std::memcmp(fast.MemoryRow(0), full.MemoryRow(0), fast.ImageSize()))
+        << "(" << x1 << "," << y1 << ") to (" << x2 << "," << y2 << ")" << (soft ? " soft" : "");
+  }
+}
+
+TEST(RasterDrawLine, LinesAcrossTheWholeCoordinateRangeStayCheap) {
+  const int kMin = -2147483647 - 1, kMax = 2147483647;
+  CRasterImage image;
+  ASSERT_TRUE(image.Create(24, 8, 6, 0));
+  image.DrawLine(kMin, 2, kMax, 2, kWhite, CRasterImage::PlotPixel);
+  image.DrawLine(kMin, kMin, kMax, kMax, kWhite, CRasterImage::PlotPixel);
+  image.DrawLine(3, kMax, 3, kMin, kWhite, CRasterImage::PlotPixel);
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(kWhite, image.GetPixel(x, 2)) << x;
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(kWhite, image.GetPixel(k, k)) << k;
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(kWhite, image.GetPixel(3, y)) << y;
+  EXPECT_EQ(0u, image.GetPixel(7, 5));
+
+  ASSERT_TRUE(image.Create(24, 8, 6, 0));
+  image.DrawLine(kMax, 2, kMin, 2, kWhite, CRasterImage::PlotSoftPixel);
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(0xAAAAAAu, image.GetPixel(x, 2)) << x;
+  EXPECT_EQ(0u, image.GetPixel(0, 0));
+}
+
 TEST(RasterDrawLine, PaletteImagesGetPlainPixelsInsteadOfSoftOnes) {
   CRasterImage image;
   ASSERT_TRUE(image.Create(8, 5, 5, 0));
