@@ -16,6 +16,8 @@
 // first write replaces it, kept beside it as "registry.corrupt".
 #include "app/registry_backend.h"
 
+#include "app/desktop.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,11 +67,8 @@ std::string Fold(const std::string& text) {
 // ---- the file ----
 
 std::string StorePath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && config[0] == '/') return std::string(config) + "/tolmaric/registry";
-  const char* home = std::getenv("HOME");
-  if (home && home[0]) return std::string(home) + "/.config/tolmaric/registry";
-  return "";
+  std::string folder = UserConfigFolder();
+  return folder.empty() ? folder : folder + "registry";
 }
 
 const char kHex[] = "0123456789abcdef";
