@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The main job on the bundled example: install what is missing, build the
-# native program and run it on examples/routes/from-gpx/test_route_andorra.kml
-# with the tiles in examples/tiles.
+# native program and make the height profile of a real route through
+# Andorra, with the bundled tiles and locations. The outputs land in out/.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 if [ "$(id -u)" -eq 0 ]; then tools/install-deps.sh; fi
 tools/build.sh native >/dev/null
-build/native/app/cli/tolmaric route examples/routes/from-gpx/test_route_andorra.kml
+mkdir -p out
+cp examples/routes/from-gpx/test_route_andorra.kml out/
+build/native/app/cli/tolmaric export out/test_route_andorra.kml --tiles examples/tiles \
+  --locations examples/Locations.txt --text --text-locations --text-stats --bitmap --yes

@@ -19,5 +19,7 @@ for build in native asan win32; do
   echo "== test $build"
   ctest --test-dir "build/$build" --output-on-failure -j "$jobs" </dev/null || status=1
 done
+echo "== compare the outputs of the Linux and Windows builds"
+tools/compare-builds.sh || status=1
 [ $status -eq 0 ] && echo "== all tests passed" || echo "== some tests FAILED"
 exit $status
