@@ -1,0 +1,170 @@
+// A window with one tree-list configured as the locations list of the main
+// dialog (four weighted columns, grid lines, alternating rows, cell
+// selection, edit on double click, Return or a typed digit), for trying the
+// control by hand. The end-of-edit handler reformats numbers the way the
+// locations editor does, so the rewrite-the-buffer path can be watched.
+//
+// "treelist_demo.exe /shot:file.bmp" paints the window once into a 24-bit
+// BMP and exits, for looking at the drawing without a person at the screen.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "controls/tree_list_ctrl.h"
+
+namespace {
+
+constexpr UINT kListId = 0x9123;
+constexpr int kWindowWidth = 640, kWindowHeight = 360;
+
+struct Location {
+  const char* name;
+  double longitude, latitude, radius;
+};
+
+const Location kLocations[] = {
+    {"H\xFCtte am See", 11.123456, 47.000001, 50.0},
+    {"Alm", 11.5, 47.2, 100.0},
+    {"Gipfelkreuz Gro\xDF" "er Daumen mit sehr langem Namen", 10.387, 47.452, 250.0},
+    {"Bahnhof", 11.40094, 47.26323, 80.0},
+    {"Parkplatz", 11.3, 47.1, 30.0},
+    {"Quelle", 11.251, 47.312, 15.5},
+    {"Br\xFC" "cke", 11.62, 47.28, 40.0},
+};
+
+CTreeListCtrl g_list;
+
+std::string Format(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+void AddRow(const char* name, const std::string& lon, const std::string& lat, const std::string& radius) {
+  HTREEITEM item = g_list.InsertItem(name);
+  g_list.SetItemText(item, lon.c_str(), 1);
+  g_list.SetItemText(item, lat.c_str(), 2);
+  g_list.SetItemText(item, radius.c_str(), 3);
+}
+
+void CreateList(HWND parent) {
+  RECT client;
+  GetClientRect(parent, &client);
+  InflateRect(&client, -8, -8);
+  g_list.Create(WS_EX_CLIENTEDGE, WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_FULLROWSELECT | TVS_EDITLABELS, client,
+                parent, kListId);
+  g_list.InsertColumn(0, "Ort", 0, -35);
+  g_list.InsertColumn(1, "L\xE4ngengrad", 1, -20);
+  g_list.InsertColumn(2, "Breitengrad", 1, -20);
+  g_list.InsertColumn(3, "Umkreis (m)", 1, -20);
+  g_list.SetExtendedStyle(0, TLS_EX_GRIDLINES | TLS_EX_ALTROWS | TLS_EX_CELLSELECT);
+  for (unsigned column = 0; column < 4; ++column) g_list.SetColumnEdit(column, TLM_EDITBOX, TLE_DBLCLICK);
+  for (const Location& l : kLocations)
+    AddRow(l.name, Format("%+3.6f", l.longitude), Format("%+3.6f", l.latitude), Format("%3.2f", l.radius));
+  AddRow("", "", "", "");
+}
+
+// Numbers are rewritten in the notification's buffer; names add or remove rows.
+LRESULT OnEndEdit(NMTVDISPINFOA* info) {
+  TVITEMA& item = info->item;
+  if (!item.pszText) return 0;
+  int column = item.cChildren;
+  if (column == 3) std::snprintf(item.pszText, item.cchTextMax, "%3.2f", std::atof(item.pszText));
+  if (column == 1 || column == 2) std::snprintf(item.pszText, item.cchTextMax, "%+3.6f", std::atof(item.pszText));
+  if (column != 0) return 0;
+  HTREEITEM next = g_list.GetNextItem(item.hItem, TVGN_NEXT);
+  if (!item.pszText[0] && next) g_list.DeleteItem(item.hItem);
+  if (item.pszText[0] && !next) AddRow("", "", "", "");
+  return 0;
+}
+
+void SaveShot(HWND hwnd, const char* path) {
+  RECT rect;
+  GetWindowRect(hwnd, &rect);
+  int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  BitBlt(dc, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  int stride = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(stride * height);
+  if (FILE* out = std::fopen(path, "wb")) {
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+    std::fwrite(bits, static_cast<size_t>(stride) * height, 1, out);
+    std::fclose(out);
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      CreateList(hwnd);
+      return 0;
+    case WM_SIZE:
+      MoveWindow(g_list.GetSafeHwnd(), 8, 8, LOWORD(lp) - 16, HIWORD(lp) - 16, TRUE);
+      return 0;
+    case WM_NOTIFY:
+      if (reinterpret_cast<NMHDR*>(lp)->code == TVN_ENDLABELEDITA) return OnEndEdit(reinterpret_cast<NMTVDISPINFOA*>(lp));
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
+  InitCommonControls();
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = MainProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = "TreeListDemo";
+  RegisterClassA(&wc);
+  HWND main = CreateWindowExA(0, wc.lpszClassName, "Orte", WS_OVERLAPPEDWINDOW, 20, 20, kWindowWidth, kWindowHeight,
+                              nullptr, nullptr, instance, nullptr);
+  ShowWindow(main, show);
+  UpdateWindow(main);
+  const char* shot = std::strstr(commandLine, "/shot:");
+  if (shot) {
+    SetFocus(g_list.GetSafeHwnd());
+    SendMessageA(g_list.GetSafeHwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    UpdateWindow(main);
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SaveShot(main, shot + 6);
+    DestroyWindow(main);
+    return 0;
+  }
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageA(main, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}
