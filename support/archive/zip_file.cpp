@@ -640,8 +640,8 @@ int CZipFile::ExtractToMemory(int index, void* buffer, std::uint32_t capacity) {
   const ZipEntry* entry = GetEntry(index);
   if (mode_ != kModeRead || !entry || !entry->confirmed || (!buffer && capacity != 0))
     return SetLastError(kErrIndexOrMode);
-  entryName_ = entry->name;
   try {
+    entryName_ = entry->name;
     Decode(*entry, buffer, capacity);
   } catch (const ZipError& error) {
     return SetLastError(error.code);

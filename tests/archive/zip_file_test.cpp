@@ -547,6 +547,25 @@ TEST_F(ZipFileTest, ExtractionFailuresHaveTheirCodes) {
   EXPECT_EQ(CPackArchive::kErrDecompress, ExtractBoth(archive.bytes, 1, 18));
   // A larger block is fine: the size is the caller's business.
   EXPECT_EQ(0, ExtractBoth(archive.bytes, 1, 100));
+  // A compressed size of almost 4 GB reads on to the end of the archive.
+  TestArchive huge = archive;
+  Put32(huge.bytes, huge.central[1] + 20, 0xFFFFFFF0);
+  EXPECT_EQ(CPackArchive::kErrDecompress, ExtractBoth(huge.bytes, 1, 19));
+  std::string tail;
+  std::uint32_t rest = static_cast<std::uint32_t>(huge.bytes.size() - (huge.local[1] + 40));
+  EXPECT_EQ(CPackArchive::kErrCrc, ExtractBoth(huge.bytes, 1, rest, &tail));
+  EXPECT_EQ(huge.bytes.substr(huge.local[1] + 40), tail);
+}
+
+TEST_F(ZipFileTest, ManyEntriesAreAllListed) {
+  std::vector<TestEntry> entries;
+  for (int i = 0; i < 700; ++i) entries.push_back({"entry" + std::to_string(i), std::to_string(i * i), false, ""});
+  TestArchive archive = BuildArchive(entries);
+  CZipFile zip;
+  ASSERT_EQ(0, OpenBoth(zip, archive.bytes));
+  ASSERT_EQ(700, zip.GetCount());
+  EXPECT_EQ(513, zip.FindEntry("ENTRY513"));
+  EXPECT_EQ(std::to_string(699 * 699), Extract(zip, 699));
 }
 
 TEST_F(ZipFileTest, DeflatedDataCutShortEndsEarly) {
