@@ -1,0 +1,106 @@
+// Damaged tiles and archives, and any coordinates, through the tile store.
+// The first byte picks what the rest is:
+//   0: an archive read from memory by the archive source
+//   1: the same bytes as N10E010.hgt.zip in a tile folder, read by the store
+//   2: the same bytes as a loose N10E010.hgt (nearly always the wrong size)
+//   3: a complete tile whose samples repeat the input (voids, negative
+//      heights, anything), looked up at coordinates taken from the input:
+//      edges, NaN, infinities and huge values included
+// A lookup may abort the run (an integer throw) but must never read outside
+// the tile memory or return a height that is not a number.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/archive_tile_source.h"
+#include "core/tile_store.h"
+
+namespace {
+
+const std::string& Folder() {
+  static const std::string folder = [] {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / "tolmaric-tile-fuzz";
+    std::filesystem::create_directories(path);
+    return path.string();
+  }();
+  return folder;
+}
+
+void WriteOnly(const std::string& name, const char* bytes, std::size_t size) {
+  for (const char* stale : {"N10E010.hgt", "N10E010.hgt.zip"})
+    std::filesystem::remove(Folder() + "/" + stale);
+  std::ofstream out(Folder() + "/" + name, std::ios::binary);
+  out.write(bytes, static_cast<std::streamsize>(size));
+}
+
+void LookUp(double longitude, double latitude) {
+  std::string errorText;
+  CTileStore store(errorText, Folder());
+  try {
+    double height = store.GetHeight(longitude, latitude);
+    if (std::isnan(height)) std::abort();
+  } catch (int code) {
+    if (code != 1 || errorText.empty()) std::abort();
+  }
+}
+
+double Inside(double raw) {
+  if (!std::isfinite(raw)) return raw;
+  return raw - std::floor(raw);
+}
+
+void FuzzCoordinates(const std::uint8_t* data, std::size_t size) {
+  std::vector<char> tile(static_cast<std::size_t>(kTileBytes));
+  for (std::size_t i = 0; i < tile.size(); ++i) tile[i] = static_cast<char>(data[i % size]);
+  WriteOnly("N10E010.hgt", tile.data(), tile.size());
+  std::string errorText;
+  CTileStore store(errorText, Folder());
+  // The cell's four edges; 11.0 itself already belongs to the next cell.
+  const double edges[] = {10.0, std::nextafter(11.0, 0.0), 10.0 + 1.0 / 1200.0, 10.5};
+  for (double a : edges)
+    for (double b : edges) {
+      double height = store.GetHeight(a, b);
+      if (std::isnan(height)) std::abort();
+    }
+  for (std::size_t at = 0; at + 16 <= size; at += 16) {
+    double raw[2];
+    std::memcpy(raw, data + at, sizeof raw);
+    try {
+      double height = store.GetHeight(10.0 + Inside(raw[0]), 10.0 + Inside(raw[1]));
+      if (std::isnan(height)) std::abort();
+    } catch (int) {
+      if (errorText.empty()) std::abort();  // a neighbour cell, or not a number
+    }
+    LookUp(raw[0], raw[1]);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const int mode = data[0] & 3;
+  const char* rest = reinterpret_cast<const char*>(data + 1);
+  const std::size_t restSize = size - 1;
+  if (mode == 0) {
+    std::vector<std::uint8_t> slot(static_cast<std::size_t>(kTileBytes));
+    ReadTileFromArchiveMemory(rest, restSize, slot.data());
+  } else if (mode == 1) {
+    WriteOnly("N10E010.hgt.zip", rest, restSize);
+    LookUp(10.5, 10.5);
+    CheckTileFile(Folder() + "/N10E010.hgt.zip");
+  } else if (mode == 2) {
+    WriteOnly("N10E010.hgt", rest, restSize);
+    LookUp(10.5, 10.5);
+    CheckTileFile(Folder() + "/N10E010.hgt");
+  } else if (restSize > 0) {
+    FuzzCoordinates(data + 1, restSize);
+  }
+  return 0;
+}
