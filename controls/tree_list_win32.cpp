@@ -461,10 +461,11 @@ LRESULT OnDeleteItem(TreeListWindow* w, LPARAM lp) {
 LRESULT OnGetItemRect(TreeListWindow* w, WPARAM wp, RECT* rect) {
   if (!rect) return FALSE;
   TreeHandle item = static_cast<TreeHandle>(reinterpret_cast<UINT_PTR>(*reinterpret_cast<HTREEITEM*>(rect)));
-  int column = (wp & 0xFC) == TLR_CELL ? static_cast<int>(wp >> 24) : 0;
+  bool cellForm = (wp & 0xFC) == TLR_CELL;
+  int column = cellForm ? static_cast<int>(wp >> 24) : 0;
   bool textOnly = (wp & 1) != 0;
   RECT result;
-  bool visible = column > 0 || textOnly ? CellRect(w, item, column, &result) : RowRect(w, item, &result);
+  bool visible = cellForm || textOnly ? CellRect(w, item, column, &result) : RowRect(w, item, &result);
   if (!visible) {
     SetRectEmpty(rect);
     return FALSE;
