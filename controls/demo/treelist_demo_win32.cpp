@@ -4,8 +4,10 @@
 // control by hand. The end-of-edit handler reformats numbers the way the
 // locations editor does, so the rewrite-the-buffer path can be watched.
 //
-// "treelist_demo.exe /shot:file.bmp" paints the window once into a 24-bit
-// BMP and exits, for looking at the drawing without a person at the screen.
+// "/tree" shows a tree with lines, buttons and check boxes instead, the side
+// of the control the locations list does not use. "/shot:file.bmp" paints
+// the window once into a 24-bit BMP and exits, for looking at the drawing
+// without a person at the screen; "/edit" opens an editor before that.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -37,6 +39,7 @@ const Location kLocations[] = {
 };
 
 CTreeListCtrl g_list;
+bool g_tree = false;
 
 std::string Format(const char* format, double value) {
   char text[64];
@@ -66,6 +69,35 @@ void CreateList(HWND parent) {
   for (const Location& l : kLocations)
     AddRow(l.name, Format("%+3.6f", l.longitude), Format("%+3.6f", l.latitude), Format("%3.2f", l.radius));
   AddRow("", "", "", "");
+}
+
+void CreateTree(HWND parent) {
+  RECT client;
+  GetClientRect(parent, &client);
+  InflateRect(&client, -8, -8);
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
+                TVS_CHECKBOXES | TVS_EDITLABELS;
+  g_list.Create(WS_EX_CLIENTEDGE, style, client, parent, kListId);
+  g_list.InsertColumn(0, "Gebiet", 0, -3);
+  g_list.InsertColumn(1, "Orte", 2, 60);
+  g_list.InsertColumn(2, "Bemerkung", 0, -2);
+  g_list.SetColumnEdit(2, TLM_EDITCOMBO, TLE_DBLCLICK, "gut|mittel|schlecht", '|');
+  g_list.SetExtendedStyle(0, TLS_EX_ALTROWS | TLS_EX_GRIDLINES | TLS_EX_ROWMARK);
+  const char* regions[] = {"Tirol", "Bayern", "S\xFC" "dtirol"};
+  for (const char* region : regions) {
+    HTREEITEM top = g_list.InsertItem(region);
+    g_list.SetItemText(top, "3", 1);
+    for (int i = 1; i <= 3; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "%s %d", region, i);
+      HTREEITEM child = g_list.InsertItem(name, top);
+      g_list.SetItemText(child, "1", 1);
+      g_list.SetItemText(child, i == 2 ? "schlecht" : "gut", 2);
+      if (i == 1) g_list.InsertItem("Unterpunkt", child);
+    }
+    g_list.Send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
+  }
+  g_list.Send(TLM_SETITEMTEXTCOLOR, 2u | 2u << 24, RGB(200, 0, 0));
 }
 
 // Numbers are rewritten in the notification's buffer; names add or remove rows.
@@ -119,7 +151,7 @@ void SaveShot(HWND hwnd, const char* path) {
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      CreateList(hwnd);
+      if (g_tree) CreateTree(hwnd); else CreateList(hwnd);
       return 0;
     case WM_SIZE:
       MoveWindow(g_list.GetSafeHwnd(), 8, 8, LOWORD(lp) - 16, HIWORD(lp) - 16, TRUE);
@@ -139,6 +171,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   InitCommonControls();
+  g_tree = std::strstr(commandLine, "/tree") != nullptr;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = MainProc;
   wc.hInstance = instance;
@@ -154,6 +187,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   if (shot) {
     SetFocus(g_list.GetSafeHwnd());
     SendMessageA(g_list.GetSafeHwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    if (std::strstr(commandLine, "/edit")) {
+      HTREEITEM second = g_list.GetNextItem(g_list.GetNextItem(TVI_ROOT, TVGN_CHILD), TVGN_NEXT);
+      if (g_tree) second = g_list.GetNextItem(second, TVGN_CHILD);
+      SendMessageA(g_list.GetSafeHwnd(), TVM_EDITLABELA, g_tree ? 2 | 1u << 29 : 3, reinterpret_cast<LPARAM>(second));
+    }
     UpdateWindow(main);
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     SaveShot(main, shot + 6);
