@@ -1,8 +1,10 @@
 // A Windows console shows its own code page, not code page 1252: there the
 // text goes out as wide characters. Files and pipes get the bytes as they
-// are, the same bytes the program writes into its reports.
+// are, in binary mode (single line feeds), the same bytes the Linux build
+// writes and the program puts into its reports.
 #include "app/cli/console_text.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -21,6 +23,7 @@ HANDLE ConsoleOf(std::FILE* stream) {
 void WriteConsoleText(std::FILE* stream, const std::string& text) {
   HANDLE console = ConsoleOf(stream);
   if (!console || text.empty()) {
+    _setmode(_fileno(stream), _O_BINARY);
     std::fwrite(text.data(), 1, text.size(), stream);
     return;
   }

@@ -15,11 +15,14 @@ namespace {
 #ifdef _WIN32
 const char kProgram[] = "app/cli/tolmaric.exe";
 int ExitCodeOf(int status) { return status; }
+// cmd /c drops the first and the last quote of a line that starts with one.
+std::string ShellLine(const std::string& command) { return "\"" + command + "\""; }
 // Redirected output keeps the program texts' code page 1252 bytes.
 const char kNotOpened[] = "Die Datei kann nicht ge\xF6" "ffnet werden !\n";
 #else
 const char kProgram[] = "app/cli/tolmaric";
 int ExitCodeOf(int status) { return (status >> 8) & 0xFF; }
+std::string ShellLine(const std::string& command) { return command; }
 // On POSIX the program texts go out in UTF-8.
 const char kNotOpened[] = "Die Datei kann nicht ge\xC3\xB6" "ffnet werden !\n";
 #endif
@@ -44,7 +47,7 @@ class CliRoute : public ::testing::Test {
     std::string out = folder_ + "/out.txt", err = folder_ + "/err.txt";
     std::string command = "\"" + ProgramPath() + "\" " + arguments + " > \"" + out + "\" 2> \"" +
                           err + "\"";
-    int status = std::system(command.c_str());
+    int status = std::system(ShellLine(command).c_str());
     return {ExitCodeOf(status), ReadWholeFile(out), ReadWholeFile(err)};
   }
 
@@ -60,10 +63,22 @@ class CliRoute : public ::testing::Test {
 };
 
 TEST_F(CliRoute, PrintsPointCountAndLength) {
+  // A degree of latitude, then one of longitude at 1 degree north, then a
+  // repeated point: long legs, whose length no C library's last bit moves.
+  std::string route = Write("legs.kml", "<LineString><coordinates>0.0,0.0,0 0.0,1.0,0 1.0,1.0,0 "
+                                        "1.0,1.0,0</coordinates></LineString>");
+  Outcome run = Tolmaric("route " + Quoted(route));
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_EQ("4 points, 222338.01 m\n", run.out);
+  EXPECT_EQ("", run.err);
+}
+
+TEST_F(CliRoute, ReadsTheBundledExampleRoute) {
   Outcome run = Tolmaric("route " + Quoted(SourcePath("examples/routes/from-gpx/test_route_andorra.kml")));
   EXPECT_EQ(0, run.exitCode) << run.err;
-  EXPECT_EQ("550 points, 15492.03 m\n", run.out);
-  EXPECT_EQ("", run.err);
+  // 15492.03 m with glibc, 15492.02 m with the Windows runtime: legs of a few
+  // metres make acos sensitive to the last bit of cos.
+  EXPECT_EQ("550 points, 15492.0", run.out.substr(0, 19));
 }
 
 TEST_F(CliRoute, PrintsEveryPointWithSeventeenDigits) {

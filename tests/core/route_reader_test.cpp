@@ -216,9 +216,10 @@ TEST_F(TempFolder, MissingEmptyAndFolderCannotBeOpened) {
 }
 
 TEST_F(TempFolder, ReadsAFileWithAZeroByte) {
-  std::string path = Write("nul.kml", std::string("<LineString><coordinates>1.5,2.5,0\0 3,4,5", 42));
+  // Not "nul.kml": Windows reserves that name for its null device.
+  std::string path = Write("zero_byte.kml", std::string("<LineString><coordinates>1.5,2.5,0\0 3,4,5", 42));
   std::vector<double> longitudes, latitudes;
-  EXPECT_EQ(1, ReadKmlRoute(path.c_str(), longitudes, latitudes));
+  ASSERT_EQ(1, ReadKmlRoute(path.c_str(), longitudes, latitudes));
   EXPECT_EQ(1.5, longitudes[0]);
   EXPECT_EQ(2.5, latitudes[0]);
 }
