@@ -25,6 +25,20 @@ struct ZipError {
 
 [[noreturn]] void Fail(int code) { throw ZipError{code}; }
 
+// Runs one operation's body and turns whatever it raised into a result
+// code: archive errors as they are, exhausted memory as an internal error.
+template <typename Body>
+int CatchErrors(Body body) {
+  try {
+    body();
+    return CPackArchive::kErrNone;
+  } catch (const ZipError& error) {
+    return error.code;
+  } catch (const std::bad_alloc&) {
+    return CPackArchive::kErrInternal;
+  }
+}
+
 // ---- Little-endian fields --------------------------------------------------
 
 std::uint16_t Get16(const unsigned char* p) {
@@ -322,67 +336,49 @@ int CZipFile::Open(const char* path, std::uint32_t flags, int level) {
   Reset();
   archiveName_.clear();
   entryName_.clear();
-  LastError = kErrNone;
-
   int mode = static_cast<int>(flags & kOpenModeMask);
   if (mode == kModeUpdate || mode == kModeCreate) return SetLastError(kErrNotSupported);
   if (mode != kModeRead) return SetLastError(kErrOpen);
-  try {
-    int code = OpenSource(path);
-    if (code != kErrNone) return SetLastError(code);
+  int code = CatchErrors([&] {
+    OpenSource(path);
     ReadArchive(flags, level);
-  } catch (const ZipError& error) {
-    Reset();
-    return SetLastError(error.code);
-  } catch (const std::bad_alloc&) {
-    Reset();
-    return SetLastError(kErrInternal);
-  }
-  return SetLastError(kErrNone);
+  });
+  if (code != kErrNone) Reset();
+  return SetLastError(code);
 }
 
 int CZipFile::OpenMemory(const void* data, std::size_t size, const char* name) {
   Reset();
   archiveName_.clear();
   entryName_.clear();
-  LastError = kErrNone;
   if (data == nullptr && size != 0) return SetLastError(kErrIndexOrMode);
-  try {
+  int code = CatchErrors([&] {
     archiveName_ = name ? name : "";
     memory_ = static_cast<const unsigned char*>(data);
     fileSize_ = size;
     ReadArchive(kModeRead, 9);
-  } catch (const ZipError& error) {
-    Reset();
-    return SetLastError(error.code);
-  } catch (const std::bad_alloc&) {
-    Reset();
-    return SetLastError(kErrInternal);
-  }
-  return SetLastError(kErrNone);
+  });
+  if (code != kErrNone) Reset();
+  return SetLastError(code);
 }
 
-int CZipFile::OpenSource(const char* path) {
-  if (path == nullptr || *path == 0) return kErrPathName;
-  if (IsResourcePath(path)) {
-    archiveName_ = path;
-    return kErrNotSupported;
-  }
-  archiveName_ = FullPath(path);
-  if (archiveName_.empty()) {
-    archiveName_ = path;
-    return kErrPathName;
-  }
-  int kind = GetFileKind(archiveName_.c_str());
-  if (kind == kFileKindNone) return kErrNotFound;
-  if (kind != kFileKindFile) return kErrOpen;
-  file_.open(archiveName_, std::ios::in | std::ios::binary);
-  if (!file_.is_open()) return kErrOpen;
+// Leaves archiveName_ naming the file for the error text, also on failure.
+void CZipFile::OpenSource(const char* path) {
+  if (path == nullptr || *path == 0) Fail(kErrPathName);
+  archiveName_ = path;
+  if (IsResourcePath(path)) Fail(kErrNotSupported);
+  std::string fullPath = FullPath(path);
+  if (fullPath.empty()) Fail(kErrPathName);
+  archiveName_ = fullPath;
+  int kind = GetFileKind(fullPath.c_str());
+  if (kind == kFileKindNone) Fail(kErrNotFound);
+  if (kind != kFileKindFile) Fail(kErrOpen);
+  file_.open(fullPath, std::ios::in | std::ios::binary);
+  if (!file_.is_open()) Fail(kErrOpen);
   file_.seekg(0, std::ios::end);
   std::streamoff size = file_.tellg();
-  if (!file_ || size < 0) return kErrOpen;
+  if (!file_ || size < 0) Fail(kErrOpen);
   fileSize_ = static_cast<std::uint64_t>(size);
-  return kErrNone;
 }
 
 void CZipFile::ReadArchive(std::uint32_t flags, int level) {
@@ -636,19 +632,13 @@ std::time_t CZipFile::GetEntryTime(int index, int which) const {
 // ---- Data ------------------------------------------------------------------
 
 int CZipFile::ExtractToMemory(int index, void* buffer, std::uint32_t capacity) {
-  LastError = kErrNone;
   const ZipEntry* entry = GetEntry(index);
   if (mode_ != kModeRead || !entry || !entry->confirmed || (!buffer && capacity != 0))
     return SetLastError(kErrIndexOrMode);
-  try {
+  return SetLastError(CatchErrors([&] {
     entryName_ = entry->name;
     Decode(*entry, buffer, capacity);
-  } catch (const ZipError& error) {
-    return SetLastError(error.code);
-  } catch (const std::bad_alloc&) {
-    return SetLastError(kErrInternal);
-  }
-  return SetLastError(kErrNone);
+  }));
 }
 
 namespace {

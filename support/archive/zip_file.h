@@ -105,9 +105,7 @@ class CZipFile : public CPackArchive {
   int ExtractToMemory(int index, void* buffer, std::uint32_t capacity) override;
 
  private:
-  struct EndRecord;
-
-  int OpenSource(const char* path);
+  void OpenSource(const char* path);
   void ReadArchive(std::uint32_t flags, int level);
   void Reset();
 
