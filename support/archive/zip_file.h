@@ -57,7 +57,7 @@ struct ZipEntry {
   bool madeOnDos = false;    // high byte of versionMadeBy is 0
   bool deleted = false;
   bool confirmed = false;    // local header found consistent by Open
-  bool damaged = false;
+  bool damaged = false;      // tolerant reading (not provided): always false
   std::time_t modificationTime = -1;
   std::time_t accessTime = -1;
   std::time_t creationTime = -1;
@@ -84,6 +84,8 @@ class CZipFile : public CPackArchive {
   // The same over size bytes at data, which must stay valid until Close.
   // name is used in error texts.
   int OpenMemory(const void* data, std::size_t size, const char* name);
+  // Closes the file (kErrIndexOrMode when none is open). The entry table
+  // stays readable until the next Open; extraction needs an open archive.
   int Close() override;
 
   int GetCount() const override { return static_cast<int>(entries_.size()); }
