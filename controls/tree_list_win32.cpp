@@ -286,11 +286,19 @@ void OnDestroy(TreeListWindow* w) {
   while (w->model.ColumnCount() > 0) w->model.DeleteColumn(w->model.ColumnCount() - 1);
 }
 
-void OnNcDestroy(HWND hwnd, TreeListWindow* w) {
-  SetWindowLongPtrA(hwnd, 0, 0);
+void FreeRecord(TreeListWindow* w) {
   CloseHandle(w->semaphore);
   delete w;
   ReleaseSharedResources();
+}
+
+// A parent may destroy the control from a notification handler; the code that
+// sent the notification still holds the record, so it is freed only when the
+// outermost call returns.
+void OnNcDestroy(HWND hwnd, TreeListWindow* w) {
+  SetWindowLongPtrA(hwnd, 0, 0);
+  if (w->activeCalls > 0) w->pendingFree = true;
+  else FreeRecord(w);
 }
 
 // ---- Window reactions --------------------------------------------------------------
@@ -1025,6 +1033,7 @@ LRESULT CALLBACK TreeListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   bool handled = false;
   LRESULT result = 0;
+  ++w->activeCalls;
   {
     TreeListLock lock(w);
     if (msg >= TV_FIRST && msg < TV_FIRST + 0x40) result = TreeViewMessage(w, msg, wp, lp, &handled);
@@ -1032,6 +1041,7 @@ LRESULT CALLBACK TreeListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!handled && msg >= TLM_FIRST_RESERVED && msg <= TLM_GETHEADER) result = OwnMessage(w, msg, wp, lp, &handled);
     if (!handled) result = WindowMessage(w, msg, wp, lp, &handled);
   }
+  if (--w->activeCalls == 0 && w->pendingFree) FreeRecord(w);
   return handled ? result : DefWindowProcA(hwnd, msg, wp, lp);
 }
 

@@ -52,6 +52,8 @@ struct TreeListWindow {
   DWORD style = 0;
   HANDLE semaphore = nullptr;
   int lockDepth = 0;
+  int activeCalls = 0;       // window procedure calls in progress
+  bool pendingFree = false;  // destroyed inside a call: freed when it returns
   HWND header = nullptr;
   HWND tooltip = nullptr;
   HWND editor = nullptr;

@@ -304,6 +304,17 @@ TEST_F(TreeListWindowTest, ParentDeletingTheRowDuringTheEndOfAnEditIsSafe) {
   EXPECT_EQ((std::vector<std::string>{""}), Names());
 }
 
+TEST_F(TreeListWindowTest, ParentDestroyingTheControlDuringANotificationIsSafe) {
+  HTREEITEM alm = AddRow("Alm", "", "", "");
+  log.handler = [&](NMHDR* header) -> LRESULT {
+    if (header->code == TVN_ENDLABELEDITA) DestroyWindow(hwnd);
+    return 0;
+  };
+  ASSERT_NE(nullptr, OpenEditor(alm, 1));
+  list.Send(TVM_ENDEDITLABELNOW, 0);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
 TEST_F(TreeListWindowTest, EndingAnEditWhoseRowIsGoneDoesNothing) {
   HTREEITEM alm = AddRow("Alm", "", "", "");
   ASSERT_NE(nullptr, OpenEditor(alm, 2));
