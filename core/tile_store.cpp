@@ -70,10 +70,10 @@ std::string CellName(const Cell& cell) {
   return name;
 }
 
-// The sample replaced by LastValidHeight when invalid, else remembered as it.
-double CheckedSample(std::uint16_t sample) {
-  if (sample > kHighestValidSample) return g_lastValidHeight;
-  g_lastValidHeight = sample;
+// The sample replaced by lastValid when invalid, else remembered as it.
+inline double CheckedSample(std::uint16_t sample, double& lastValid) {
+  if (sample > kHighestValidSample) return lastValid;
+  lastValid = sample;
   return sample;
 }
 
@@ -131,21 +131,28 @@ void CTileStore::Abort(int textNumber, const std::string& argument) {
 }
 
 double CTileStore::GetHeight(double longitude, double latitude) {
-  const Cell cell = CellOf(longitude, latitude);
-  const std::uint32_t key = CellKey(cell);
+  // The cell and the position in it from one pass over the coordinates;
+  // negative coordinates count their cell from its south-western corner.
+  const double lambda = CellAbs(longitude), phi = CellAbs(latitude);
+  const int lambdaWhole = static_cast<int>(lambda), phiWhole = static_cast<int>(phi);
+  const bool west = !(longitude >= 0), south = !(latitude >= 0);
+  const unsigned lonDegrees = lambdaWhole + (west && lambda < kNoCellDegrees ? 1 : 0);
+  const unsigned latDegrees = phiWhole + (south && phi < kNoCellDegrees ? 1 : 0);
+  const std::uint32_t key =
+      ((((south ? unsigned('S') : unsigned('N')) << 8) + latDegrees) << 16) |
+      (((west ? unsigned('W') : unsigned('E')) << 8) + lonDegrees);
   int slot = FindSlot(key);
   if (slot < 0) {
     slot = OldestSlot();
-    if (!LoadSlot(slot, key, CellName(cell))) return 0.0;
+    if (!LoadSlot(slot, key, TileName(longitude, latitude))) return 0.0;
   }
 
-  double lambda = CellAbs(longitude), phi = CellAbs(latitude);
-  double fx = kTileLastIndex * (lambda - std::trunc(lambda));
-  double fy = kTileLastIndex * (phi - std::trunc(phi));
-  double row = cell.latitudeLetter == 'N' ? kTileLastIndex - fy : fy;
-  double column = cell.longitudeLetter == 'W' ? kTileLastIndex - fx : fx;
+  const double fx = kTileLastIndex * (lambda - lambdaWhole);
+  const double fy = kTileLastIndex * (phi - phiWhole);
+  const double row = south ? fy : kTileLastIndex - fy;
+  const double column = west ? kTileLastIndex - fx : fx;
   int ix = static_cast<int>(column), iy = static_cast<int>(row);
-  double dx = column - ix, dy = row - iy;
+  const double dx = column - ix, dy = row - iy;
   if (ix > kTileLastIndex) ix = kTileLastIndex;
   if (iy > kTileLastIndex) iy = kTileLastIndex;
   const int ix1 = ix < kTileLastIndex ? ix + 1 : kTileLastIndex;
@@ -154,16 +161,21 @@ double CTileStore::GetHeight(double longitude, double latitude) {
   const std::uint16_t* h = SlotSamples(slot);
   const std::uint16_t* top = h + std::size_t(iy) * kTileSamples;
   const std::uint16_t* bottom = h + std::size_t(iy1) * kTileSamples;
+  double lastValid = g_lastValidHeight;
+  double height;
   if (dx > dy) {
-    double a = CheckedSample(top[ix]);
-    double b = CheckedSample(top[ix1]);
-    double c = CheckedSample(bottom[ix1]);
-    return a + (b - a) * dx + (c - b) * dy;
+    const double a = CheckedSample(top[ix], lastValid);
+    const double b = CheckedSample(top[ix1], lastValid);
+    const double c = CheckedSample(bottom[ix1], lastValid);
+    height = a + (b - a) * dx + (c - b) * dy;
+  } else {
+    const double a = CheckedSample(top[ix], lastValid);
+    const double b = CheckedSample(bottom[ix], lastValid);
+    const double c = CheckedSample(bottom[ix1], lastValid);
+    height = a + (c - b) * dx + (b - a) * dy;
   }
-  double a = CheckedSample(top[ix]);
-  double b = CheckedSample(bottom[ix]);
-  double c = CheckedSample(bottom[ix1]);
-  return a + (c - b) * dx + (b - a) * dy;
+  g_lastValidHeight = lastValid;
+  return height;
 }
 
 int CTileStore::FindSlot(std::uint32_t key) const {

@@ -336,3 +336,25 @@ TEST(InvalidSamples, TakeTheLastValidHeight) {
   EXPECT_NEAR(store.GetHeight(lon, 10.5), 100.0 + (500.0 - 100.0) * 0.25, 1e-6);
   SetLastValidHeight(kInitialLastValidHeight);
 }
+
+TEST(TileOrientation, SouthernAndWesternCellsCountFromTheirNorthWesternCorner) {
+  TempFolder folder;
+  // Height = column in the western cell, = row in the southern one.
+  WriteWholeFile(folder.File("N10W002.hgt"),
+                 MakeTileBytes([](int, int column) { return std::uint16_t(column); }));
+  WriteWholeFile(folder.File("S11E010.hgt"),
+                 MakeTileBytes([](int row, int) { return std::uint16_t(row); }));
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  EXPECT_EQ(store.GetHeight(-1.5, 10.5), 600.0);
+  EXPECT_EQ(store.GetHeight(-1.75, 10.5), 300.0);
+  // Longitude -1.0 is the eastern edge of W002: column 1200, whose eastern
+  // neighbour would lie outside the tile.
+  EXPECT_EQ(store.GetHeight(-1.0, 10.5), 1200.0);
+  EXPECT_EQ(store.GetHeight(-1.0, 10.0), 1200.0);
+  EXPECT_EQ(store.SlotKey(0), TileKey(-1.0, 10.5));
+  EXPECT_EQ(store.GetHeight(10.5, -10.25), 300.0);
+  EXPECT_EQ(store.GetHeight(10.5, -10.0), 0.0);   // northern edge: row 0
+  EXPECT_EQ(store.SlotKey(1), TileKey(10.5, -10.25));
+  EXPECT_EQ(store.LoadCounter(), 2u);
+}
