@@ -217,8 +217,6 @@ TEST_F(TreeListEditing, ReturnOnACellOpensTheEditBox) {
   ASSERT_TRUE(PumpUntil([&] { return !EditorOpen(); }));
 }
 
-// ---- The screenshot ----
-
 struct Shot {
   int width = 0, height = 0;
   std::vector<unsigned char> bgr;  // bottom-up rows of 24-bit pixels
@@ -275,6 +273,41 @@ void SaveBmp(const Shot& shot, const std::string& path) {
   bytes.append(reinterpret_cast<const char*>(shot.bgr.data()), shot.bgr.size());
   WriteWholeFile(path, bytes);
 }
+
+TEST_F(TreeListEditing, CutTextShowsATooltipWhileTheMouseIsOverIt) {
+  list.SetItemText(rows[2], "Gipfelkreuz Gro\xDF" "er Daumen mit einem Namen, der nicht in die Spalte passt", 0);
+  HWND tip = reinterpret_cast<HWND>(list.Send(TVM_GETTOOLTIPS));
+  ASSERT_NE(nullptr, tip);
+  MoveTo(hwnd, Middle(2, 0));
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }));
+  if (const char* folder = std::getenv("TOLMARIC_SHOT_DIR")) SaveBmp(Capture(parent), std::string(folder) + "/tree_list_tip.bmp");
+  MoveTo(hwnd, Middle(0, 3));  // a short text that fits
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(tip); }));
+}
+
+TEST_F(TreeListEditing, CtrlKeysScrollTheViewButLeaveTheCaret) {
+  for (int i = 0; i < 60; ++i) rows.push_back(list.InsertItem("Zeile"));
+  SelectCell(0, 1);
+  int visible = static_cast<int>(list.Send(TVM_GETVISIBLECOUNT));
+  ASSERT_GT(visible, 3);
+  auto firstVisible = [&] { return static_cast<int>(list.Send(TLM_GETROWOFITEM, 0, list.Send(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0))); };
+  INPUT ctrl[2] = {};
+  ctrl[0].type = ctrl[1].type = INPUT_KEYBOARD;
+  ctrl[0].ki.wVk = ctrl[1].ki.wVk = VK_CONTROL;
+  ctrl[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &ctrl[0], sizeof(INPUT));
+  Key(VK_END);
+  Key(VK_UP);
+  SendInput(1, &ctrl[1], sizeof(INPUT));
+  Pump();
+  EXPECT_EQ(static_cast<int>(rows.size()) - visible, firstVisible());  // the last possible first row, minus one
+  EXPECT_EQ(rows[0], list.GetNextItem(nullptr, TVGN_CARET));
+  Key(VK_DOWN);  // without Ctrl the caret moves and is scrolled into view
+  EXPECT_EQ(rows[1], list.GetNextItem(nullptr, TVGN_CARET));
+  EXPECT_EQ(1, firstVisible());
+}
+
+// ---- The screenshot ----
 
 TEST_F(TreeListEditing, ScreenshotShowsGridLinesAndAlternatingRows) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
