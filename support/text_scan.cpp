@@ -87,8 +87,13 @@ std::uint32_t CharClass(char c) { return kClassTable.bits[static_cast<unsigned c
 
 // ---- Scanners -----------------------------------------------------------------
 
+// The unlimited scanners are the route reader's inner loops over whole
+// files: one table look-up per byte, nothing else.
 int SkipClass(const char* text, std::uint32_t mask) {
-  return SkipClassN(text, mask, INT_MAX);
+  mask &= ~kClassTerminator;
+  const char* p = text;
+  while (kClassTable.bits[static_cast<unsigned char>(*p)] & mask) ++p;
+  return static_cast<int>(p - text);
 }
 
 int SkipClassN(const char* text, std::uint32_t mask, int limit) {
@@ -99,7 +104,10 @@ int SkipClassN(const char* text, std::uint32_t mask, int limit) {
 }
 
 int SkipNotClass(const char* text, std::uint32_t mask) {
-  return SkipNotClassN(text, mask, INT_MAX);
+  mask |= kClassTerminator;
+  const char* p = text;
+  while (!(kClassTable.bits[static_cast<unsigned char>(*p)] & mask)) ++p;
+  return static_cast<int>(p - text);
 }
 
 int SkipNotClassN(const char* text, std::uint32_t mask, int limit) {
@@ -551,6 +559,59 @@ bool ExceedsOne(const char* span, const char* spanEnd) {
   return order + exponent > 0;
 }
 
+// Clinger's fast path: a mantissa of at most 15 digits (exact in a double)
+// scaled by a power of ten up to 1e22 (also exact) needs a single IEEE
+// multiplication or division, which rounds correctly. Route coordinates
+// nearly always qualify; everything else goes to from_chars.
+constexpr int kFastDigits = 15;
+constexpr int kFastPower = 22;
+const double kPowersOfTen[kFastPower + 1] = {
+    1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+struct DecimalSpan {
+  const char* digits;     // first digit or "."
+  const char* end;        // behind the number
+  int digitCount;         // digits of the mantissa
+  std::uint64_t mantissa; // its value while digitCount <= kFastDigits
+  int scale;              // digits after the point
+  int exponent;           // the exponent part, 0 when absent or huge
+  bool hugeExponent;
+};
+
+int ScanDigits(const char*& p, DecimalSpan& span) {
+  int count = 0;
+  for (; IsDigit(*p); ++p, ++count)
+    if (span.digitCount + count < kFastDigits + 1)
+      span.mantissa = span.mantissa * 10 + static_cast<unsigned>(*p - '0');
+  span.digitCount += count;
+  return count;
+}
+
+void ScanExponent(const char*& p, DecimalSpan& span) {
+  if (*p != 'e' && *p != 'E') return;
+  const char* q = p + 1;
+  bool negative = *q == '-';
+  if (*q == '+' || *q == '-') ++q;
+  if (!IsDigit(*q)) return;
+  long value = 0;
+  for (; IsDigit(*q); ++q) {
+    if (value < 100000) value = value * 10 + (*q - '0');
+    else span.hugeExponent = true;
+  }
+  span.exponent = static_cast<int>(negative ? -value : value);
+  p = q;
+}
+
+bool FastPath(const DecimalSpan& span, double& value) {
+  if (span.digitCount > kFastDigits || span.hugeExponent) return false;
+  int power = span.exponent - span.scale;
+  if (power < -kFastPower || power > kFastPower) return false;
+  double mantissa = static_cast<double>(span.mantissa);
+  value = power < 0 ? mantissa / kPowersOfTen[-power] : mantissa * kPowersOfTen[power];
+  return true;
+}
+
 }  // namespace
 
 double ParseDecimal(const char* text, const char** end) {
@@ -558,29 +619,26 @@ double ParseDecimal(const char* text, const char** end) {
   while (IsStrtodSpace(*p)) ++p;
   bool negative = *p == '-';
   if (*p == '+' || *p == '-') ++p;
-  const char* start = p;
-  int digitCount = 0;
-  while (IsDigit(*p)) ++p, ++digitCount;
+  DecimalSpan span{p, p, 0, 0, 0, 0, false};
+  ScanDigits(p, span);
   if (*p == '.') {
     ++p;
-    while (IsDigit(*p)) ++p, ++digitCount;
+    span.scale = ScanDigits(p, span);
   }
-  if (digitCount == 0) {
+  if (span.digitCount == 0) {
     if (end) *end = text;
     return 0.0;
   }
-  if (*p == 'e' || *p == 'E') {
-    const char* q = p + 1;
-    if (*q == '+' || *q == '-') ++q;
-    if (IsDigit(*q)) {
-      while (IsDigit(*q)) ++q;
-      p = q;
-    }
-  }
+  ScanExponent(p, span);
+  span.end = p;
+
   double value = 0.0;
-  std::from_chars_result result = std::from_chars(start, p, value, std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range)
-    value = ExceedsOne(start, p) ? std::numeric_limits<double>::infinity() : 0.0;
+  if (!FastPath(span, value)) {
+    std::from_chars_result result =
+        std::from_chars(span.digits, span.end, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range)
+      value = ExceedsOne(span.digits, span.end) ? std::numeric_limits<double>::infinity() : 0.0;
+  }
   if (end) *end = p;
   return negative ? -value : value;
 }
