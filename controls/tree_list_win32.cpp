@@ -90,6 +90,18 @@ LRESULT NotifyItem(TreeListWindow* w, int code, TreeHandle item, int column, UIN
   return Notify(w, &nm.hdr, code);
 }
 
+namespace {
+
+// Like the platform's tree view, the item being deleted travels in itemOld.
+void NotifyDeleted(TreeListWindow* w, TreeHandle item) {
+  NMTREEVIEWA nm = {};
+  FillNotifyItem(w, nm.itemOld, item, 0);
+  nm.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
+  Notify(w, &nm.hdr, TVN_DELETEITEMA);
+}
+
+}  // namespace
+
 std::string DisplayText(TreeListWindow* w, TreeHandle handle, int column) {
   TreeItem* item = w->model.Item(handle);
   if (!item) return std::string();
@@ -111,6 +123,28 @@ std::string DisplayText(TreeListWindow* w, TreeHandle handle, int column) {
 }
 
 // ---- Selection and expanding ----------------------------------------------------
+
+namespace {
+
+bool IsAncestor(CTreeListModel& m, TreeHandle ancestor, TreeHandle item) {
+  for (const TreeItem* up = m.Item(item); up && up->parent; up = m.Item(up->parent))
+    if (up->parent == ancestor) return true;
+  return false;
+}
+
+// Under TVS_SINGLEEXPAND the newly selected branch opens and the old one
+// closes, unless the parent's answer skips either.
+void SingleExpand(TreeListWindow* w, TreeHandle old, TreeHandle item) {
+  NMTREEVIEWA nm = {};
+  FillNotifyItem(w, nm.itemOld, old, 0);
+  FillNotifyItem(w, nm.itemNew, item, 0);
+  LRESULT answer = Notify(w, &nm.hdr, TLN_SINGLEEXPAND);
+  CTreeListModel& m = w->model;
+  if (!(answer & TVNRET_SKIPOLD) && m.Exists(old) && !IsAncestor(m, old, item)) ExpandItem(w, old, TVE_COLLAPSE);
+  if (!(answer & TVNRET_SKIPNEW) && m.Exists(item) && m.HasChildren(item)) ExpandItem(w, item, TVE_EXPAND);
+}
+
+}  // namespace
 
 bool SelectCaret(TreeListWindow* w, TreeHandle item, int column, UINT action) {
   CTreeListModel& m = w->model;
@@ -138,6 +172,7 @@ bool SelectCaret(TreeListWindow* w, TreeHandle item, int column, UINT action) {
   FillNotifyItem(w, nm.itemOld, m.Exists(old) ? old : 0, 0);
   FillNotifyItem(w, nm.itemNew, item, column);
   Notify(w, &nm.hdr, TVN_SELCHANGEDA);
+  if (w->style & TVS_SINGLEEXPAND) SingleExpand(w, m.Exists(old) ? old : 0, item);
   return true;
 }
 
@@ -275,7 +310,7 @@ void DestroyImageLists(TreeListWindow* w) {
 }
 
 void OnDestroy(TreeListWindow* w) {
-  w->model.DeleteItem(kTreeRoot, [w](TreeHandle h) { NotifyItem(w, TVN_DELETEITEMA, h, 0); });
+  w->model.DeleteItem(kTreeRoot, [w](TreeHandle h) { NotifyDeleted(w, h); });
   DestroyEditor(w);
   HideTooltip(w);
   if (w->header) DestroyWindow(w->header);
@@ -445,7 +480,7 @@ LRESULT OnDeleteItem(TreeListWindow* w, LPARAM lp) {
   CTreeListModel& m = w->model;
   TreeHandle caret = m.caret;
   int caretRow = m.RowOfItem(caret);
-  bool ok = m.DeleteItem(target, [w](TreeHandle h) { NotifyItem(w, TVN_DELETEITEMA, h, 0); });
+  bool ok = m.DeleteItem(target, [w](TreeHandle h) { NotifyDeleted(w, h); });
   if (!ok) return FALSE;
   if (w->editing && !m.Exists(w->editItem)) DestroyEditor(w);
   if (caret && !m.Exists(caret)) {
@@ -988,6 +1023,7 @@ LRESULT WindowMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool* h
     case WM_SETFOCUS: OnFocus(w, true); return 0;
     case WM_KILLFOCUS: OnFocus(w, false); return 0;
     case WM_PAINT: OnPaint(w, reinterpret_cast<HDC>(wp)); return 0;
+    case WM_PRINTCLIENT: OnPaint(w, reinterpret_cast<HDC>(wp)); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_SHOWWINDOW: OnShowWindow(w, wp != 0); return 0;
     case WM_SYSCOLORCHANGE: OnSysColorChange(w); return 0;

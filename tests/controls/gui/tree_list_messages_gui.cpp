@@ -37,7 +37,7 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     NMHDR* header = reinterpret_cast<NMHDR*>(lp);
     g_log->codes.push_back(static_cast<int>(header->code));
     if (header->code == TVN_DELETEITEMA)
-      g_log->deleted.push_back(reinterpret_cast<NMTREEVIEWA*>(lp)->itemNew.hItem);
+      g_log->deleted.push_back(reinterpret_cast<NMTREEVIEWA*>(lp)->itemOld.hItem);
     if (header->code == TVN_ENDLABELEDITA) {
       TVITEMA& item = reinterpret_cast<NMTVDISPINFOA*>(lp)->item;
       g_log->endMask = item.mask;
