@@ -489,7 +489,7 @@ TEST(ChartPicture, StatisticsBoxRowsAndSummary) {
   EXPECT_TRUE(TextAt(chart.image, 40 + 240, 430, CRasterImage::kAlignRight, "34.7%"));
   // Summary rows 390 ... 470: length, highest, lowest, difference, climbed.
   const char* values[] = {"1.99", "360", "100", "260", "260"};
-  const char* labels[] = {"Gesamtl\xE4nge:", "H\xF6" "chster Punkt:", "Tiefster Punkt:",
+  const char* labels[] = {"Gesamtl\xE4nge:", ("H\xF6" "chster Punkt:"), "Tiefster Punkt:",
                           "H\xF6henunterschied:", "Gemachte H\xF6henmeter:"};
   for (int j = 0; j < 5; ++j) {
     EXPECT_TRUE(TextAt(chart.image, 40 + 440, 390 + 20 * j, CRasterImage::kAlignRight, values[j]));
