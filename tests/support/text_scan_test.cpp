@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstring>
@@ -438,6 +439,31 @@ TEST(ParseDecimal, CorrectlyRoundedLikeStrtod) {
   std::string longDigits = "1." + std::string(5000, '0') + "1";
   EXPECT_EQ(1.0, Parse(longDigits.c_str()).value);
   EXPECT_EQ(static_cast<int>(longDigits.size()), Parse(longDigits.c_str()).used);
+}
+
+// Short decimals take a quick exact path; it must agree bit for bit with the
+// full conversion for every number a route or a locations file may hold.
+TEST(ParseDecimal, QuickPathAgreesWithTheFullConversion) {
+  std::uint64_t state = 88172645463325252ULL;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    std::uint64_t digits = next() % 1000000000000000ULL;
+    int scale = static_cast<int>(next() % 20);
+    int exponent = static_cast<int>(next() % 41) - 20;
+    std::string text = std::to_string(digits);
+    if (scale > 0 && scale < static_cast<int>(text.size())) text.insert(text.size() - scale, ".");
+    if (i % 3 == 0) text += "e" + std::to_string(exponent);
+    double expected = 0;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    Parsed got = Parse(text.c_str());
+    ASSERT_EQ(expected, got.value) << text;
+    ASSERT_EQ(static_cast<int>(text.size()), got.used) << text;
+  }
 }
 
 TEST(ParseDecimal, OutOfRangeGoesToInfinityOrZeroLikeStrtod) {
