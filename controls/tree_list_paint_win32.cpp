@@ -316,7 +316,7 @@ UINT HitTreeColumn(TreeListWindow* w, TreeHandle handle, int x, int y, int rowTo
     int levels = Levels(w, item);
     if ((w->style & TVS_HASBUTTONS) && levels > 0 && w->model.HasChildren(handle)) {
       int cx = indentEnd - w->model.indent + w->model.indent / 2;
-      int cy = rowTop + RowHeight(w) / 2;
+      int cy = rowTop + (RowHeight(w) - (GridLines(w) ? 1 : 0)) / 2;  // as painted, above the grid line
       if (x >= cx - 6 && x <= cx + 7 && y >= cy - 6 && y <= cy + 7) return TVHT_ONITEMBUTTON;
     }
     return TVHT_ONITEMINDENT;

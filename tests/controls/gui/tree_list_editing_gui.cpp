@@ -305,6 +305,7 @@ TEST_F(TreeListEditing, CtrlKeysScrollTheViewButLeaveTheCaret) {
   Key(VK_DOWN);  // without Ctrl the caret moves and is scrolled into view
   EXPECT_EQ(rows[1], list.GetNextItem(nullptr, TVGN_CARET));
   EXPECT_EQ(1, firstVisible());
+  if (const char* folder = std::getenv("TOLMARIC_SHOT_DIR")) SaveBmp(Capture(parent), std::string(folder) + "/tree_list_scrolled.bmp");
 }
 
 // ---- The screenshot ----

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -352,6 +353,77 @@ TEST_F(TreeListWindowTest, SelectionChangeCanBeRefused) {
   log.handler = [](NMHDR* header) -> LRESULT { return header->code == TVN_SELCHANGINGA; };
   EXPECT_FALSE(list.Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b)));
   EXPECT_EQ(a, list.GetNextItem(nullptr, TVGN_CARET));
+}
+
+TEST_F(TreeListWindowTest, DeletingTheCaretRowSelectsTheRowThatTakesItsPlace) {
+  HTREEITEM a = AddRow("A", "", "", "");
+  HTREEITEM b = AddRow("B", "", "", "");
+  list.Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a));
+  log.codes.clear();
+  list.DeleteItem(a);
+  EXPECT_EQ(b, list.GetNextItem(nullptr, TVGN_CARET));
+  EXPECT_NE(log.codes.end(), std::find(log.codes.begin(), log.codes.end(), static_cast<int>(TVN_SELCHANGEDA)));
+}
+
+TEST_F(TreeListWindowTest, ExpandingCanBeRefusedByTheParent) {
+  HTREEITEM a = AddRow("A", "", "", "");
+  list.InsertItem("child", a);
+  EXPECT_EQ(1, list.Send(TLM_GETROWCOUNT));
+  log.handler = [](NMHDR* header) -> LRESULT { return header->code == TVN_ITEMEXPANDINGA; };
+  EXPECT_FALSE(list.Send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a)));
+  EXPECT_EQ(1, list.Send(TLM_GETROWCOUNT));
+  log.handler = nullptr;
+  EXPECT_TRUE(list.Send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a)));
+  EXPECT_EQ(2, list.Send(TLM_GETROWCOUNT));
+  EXPECT_EQ(TVIS_EXPANDED | TVIS_EXPANDEDONCE, list.Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(a)) & 0xFF);
+}
+
+int CALLBACK ByLength(HWND, HTREEITEM, LPCSTR siblingText, LPCSTR newText, LPARAM, LPARAM) {
+  return static_cast<int>(std::strlen(siblingText)) - static_cast<int>(std::strlen(newText));
+}
+
+TEST_F(TreeListWindowTest, SortedInsertCallsTheClientsComparison) {
+  for (const char* name : {"a", "ccc", "eeeee"}) list.InsertItem(name);
+  TVINSERTSTRUCTA insert = {};
+  insert.hParent = TVI_ROOT;
+  insert.hInsertAfter = reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(TLI_SORTEX));
+  insert.item.mask = TVIF_TEXT;
+  insert.item.pszText = const_cast<char*>("dddd");
+  insert.item.hItem = reinterpret_cast<HTREEITEM>(&ByLength);
+  ASSERT_NE(0, list.Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+  EXPECT_EQ((std::vector<std::string>{"a", "ccc", "dddd", "eeeee"}), Names());
+}
+
+TEST_F(TreeListWindowTest, OwnColoursAndUserDataThroughMessages) {
+  HTREEITEM a = AddRow("A", "", "", "");
+  WPARAM cell = reinterpret_cast<WPARAM>(a) | 2u << 24;
+  EXPECT_EQ(-1, list.Send(TLM_SETITEMTEXTCOLOR, cell, RGB(200, 0, 0)));
+  EXPECT_EQ(RGB(200, 0, 0), list.Send(TLM_GETITEMTEXTCOLOR, reinterpret_cast<WPARAM>(a), 2));
+  EXPECT_EQ(RGB(200, 0, 0), list.Send(TLM_SETITEMTEXTCOLOR, cell, -1));
+  EXPECT_EQ(-1, list.Send(TLM_GETITEMTEXTCOLOR, reinterpret_cast<WPARAM>(a), 2));
+  EXPECT_EQ(-1, list.Send(TLM_GETITEMBKCOLOR, reinterpret_cast<WPARAM>(a), 9));
+  list.DeleteItem(TVI_ROOT);
+  EXPECT_EQ(1, list.Send(TLM_SETUSERDATASIZE, 0, 12));
+  HTREEITEM b = list.InsertItem("B");
+  unsigned char* data = reinterpret_cast<unsigned char*>(list.Send(TLM_GETUSERDATA, 0, reinterpret_cast<LPARAM>(b)));
+  ASSERT_NE(nullptr, data);
+  EXPECT_EQ(0, data[11]);
+  EXPECT_EQ(12, list.Send(TLM_GETUSERDATASIZE));
+}
+
+TEST_F(TreeListWindowTest, ColumnStructureReadsBackFromTheHeader) {
+  char text[32] = "";
+  LVCOLUMNA column = {};
+  column.mask = TLCF_TEXT | TLCF_FMT | TLCF_WIDTH;
+  column.pszText = text;
+  column.cchTextMax = sizeof text;
+  ASSERT_TRUE(list.Send(TLM_GETCOLUMN, 1, reinterpret_cast<LPARAM>(&column)));
+  EXPECT_STREQ("L\xE4ngengrad", text);
+  EXPECT_EQ(LVCFMT_RIGHT, column.fmt);
+  EXPECT_EQ(list.Send(TLM_GETCOLUMNWIDTH, 1), column.cx);
+  EXPECT_FALSE(list.Send(TLM_GETCOLUMN, 4, reinterpret_cast<LPARAM>(&column)));
+  EXPECT_TRUE(list.Send(TLM_DELETECOLUMN, 3));
+  EXPECT_EQ(3, list.Send(TLM_GETCOLUMNCOUNT));
 }
 
 }  // namespace
