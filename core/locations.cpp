@@ -114,7 +114,9 @@ std::string QuotedNameText(const std::string& name, std::size_t room) {
 }  // namespace
 
 std::string FormatLocationLine(const Location& location) {
-  char numbers[256];
+  // A double printed with %f takes at most 317 characters; three of them
+  // with their tabs always fit.
+  char numbers[1024];
   std::snprintf(numbers, sizeof numbers, "\t%+3.6f\t%+3.6f\t%3.2f\n", location.longitude,
                 location.latitude, location.radius);
   const std::size_t fixed = 2 + std::strlen(numbers);  // the quotes and the numbers

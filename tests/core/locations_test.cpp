@@ -109,6 +109,16 @@ TEST(LocationWriter, WritesTheDocumentedLine) {
   EXPECT_EQ(FormatLocationLine({"W", -0.5, -33.25, 0.004}), "\"W\"\t-0.500000\t-33.250000\t0.00\n");
 }
 
+TEST(LocationWriter, HugeNumbersStillEndTheirLine) {
+  std::string line = FormatLocationLine({"m", -1.5e300, 1e308, 1.7e308});
+  EXPECT_EQ(line.back(), '\n');
+  EXPECT_LE(line.size(), std::size_t(kLocationLineLimit));
+  std::vector<Location> read = ParseLocations(line + line);
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[1].name, "m");
+  EXPECT_EQ(read[1].longitude, -1.5e300);
+}
+
 TEST(LocationWriter, EveryNameSurvivesTheNextRead) {
   const std::vector<Location> locations = {
       {"Gipfel", 11.5, 47.25, 150.0},
