@@ -606,6 +606,13 @@ void OnPaint(TreeListWindow* w, HDC given) {
   }
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(w->hwnd, &ps);
+  // The open editor is a child window; painting the rows must not cover it.
+  if (w->editor && IsWindowVisible(w->editor)) {
+    RECT editor;
+    GetWindowRect(w->editor, &editor);
+    MapWindowPoints(nullptr, w->hwnd, reinterpret_cast<POINT*>(&editor), 2);
+    ExcludeClipRect(dc, editor.left, editor.top, editor.right, editor.bottom);
+  }
   const TreeListTheme& theme = SharedResources().theme;
   HANDLE buffer = nullptr;
   HDC target = nullptr;
