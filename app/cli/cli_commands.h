@@ -14,3 +14,7 @@ constexpr int kExitRouteBase = 10;
 // tolmaric route ROUTE.kml [--points]
 int RunRouteCommand(int argc, char** argv);
 void PrintRouteHelp();
+
+// tolmaric export ROUTE.kml [--tiles DIR] [options]
+int RunExportCommand(int argc, char** argv);
+void PrintExportHelp();

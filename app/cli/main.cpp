@@ -24,6 +24,7 @@ const CliCommand kCommands[] = {
     {"route", "read a KML route, print its point count and length", RunRouteCommand},
     {"height", "print the terrain height at points from a tile folder", RunHeightCommand},
     {"tiles", "check every tile of a folder: usable, lowest, highest, voids", RunTilesCommand},
+    {"export", "make the text report and the height-profile picture of a route", RunExportCommand},
 };
 
 void PrintHelp() {

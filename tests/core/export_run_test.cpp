@@ -66,7 +66,9 @@ class ExportRun : public ::testing::Test {
     CTileStore tiles(errorText_);
     ExportOutcome outcome = RunExport(options_, locations_, tiles, host_, saver_, errorText_);
     EXPECT_FALSE(tiles.HasTileMemory());
-    if (!host_.cursor.empty()) EXPECT_FALSE(host_.cursor.back());
+    if (!host_.cursor.empty()) {
+      EXPECT_FALSE(host_.cursor.back());
+    }
     return outcome;
   }
   std::string Report() const { return folder_ + "/track.txt"; }
@@ -105,7 +107,7 @@ TEST_F(ExportRun, RouteFailuresShowTheReadersMessage) {
   };
   WriteWholeFile(folder_ + "/plain.kml", "<kml>no geometry here</kml>");
   WriteWholeFile(folder_ + "/empty.kml", "<LineString><coordinates></coordinates></LineString>");
-  WriteWholeFile(folder_ + "/two.kml", "<LineString><coordinates>1.5,42.6</coordinates></LineString>");
+  WriteWholeFile(folder_ + "/two.kml", "<LineString><coordinates>1.5 42.6</coordinates></LineString>");
   for (const Case& test : cases) {
     host_ = RecordingHost();
     saver_ = RecordingSaver();

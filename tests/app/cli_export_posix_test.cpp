@@ -1,0 +1,158 @@
+// "tolmaric export" as a user and a script see it: the files it writes, the
+// program texts it prints, one exit code per failure class, the settings it
+// remembers, and a settings store that can never stop a run. Each test has
+// its own folder for the route, the outputs and the settings store.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "support/file_path.h"
+#include "tests/common/test_paths.h"
+
+namespace {
+
+struct Outcome {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+class CliExport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    route_ = folder_ + "/track.kml";
+    ASSERT_TRUE(WriteWholeFile(route_, ReadWholeFile(SourcePath("examples/routes/from-gpx/andorra_for_map_matching.kml"))));
+    config_ = folder_ + "/config";
+  }
+  void TearDown() override { RemoveTree(folder_); }
+
+  Outcome Tolmaric(const std::string& arguments) {
+    std::string out = folder_ + "/out.txt", err = folder_ + "/err.txt";
+    std::string command = "XDG_CONFIG_HOME='" + config_ + "' '" + GetProgramFolder() + "../../app/cli/tolmaric' " +
+                          arguments + " < /dev/null > '" + out + "' 2> '" + err + "'";
+    int status = std::system(command.c_str());
+    return {(status >> 8) & 0xFF, ReadWholeFile(out), ReadWholeFile(err)};
+  }
+  std::string Tiles() const { return " --tiles '" + SourcePath("examples/tiles") + "'"; }
+  std::string Route() const { return "export '" + route_ + "'"; }
+  std::string Report() const { return folder_ + "/track.txt"; }
+  std::string Picture() const { return folder_ + "/track.bmp"; }
+  static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+  std::string folder_ = MakeTempDir();
+  std::string route_, config_;
+};
+
+TEST_F(CliExport, WritesBothOutputsAndSaysWhere) {
+  Outcome run = Tolmaric(Route() + Tiles() + " --text --width 400 --height 300");
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_EQ("Die Dateien wurden erzeugt.\n" + Report() + "\n" + Picture() + "\n", run.out);
+  EXPECT_EQ("", run.err);
+  EXPECT_TRUE(Exists(Report()));
+  EXPECT_TRUE(Exists(Picture()));
+}
+
+TEST_F(CliExport, BadArgumentsWriteNothing) {
+  const char* cases[] = {" --frobnicate", " --width abc", " --width", " --class-width 11", " --class-width 0",
+                         " --classes 7",  " --step -5",   " second.kml"};
+  for (const char* arguments : cases) {
+    Outcome run = Tolmaric(Route() + Tiles() + arguments);
+    EXPECT_EQ(2, run.exitCode) << arguments;
+    EXPECT_NE(std::string::npos, run.err.find("tolmaric export: ")) << arguments;
+    EXPECT_EQ("", run.out) << arguments;
+  }
+  EXPECT_FALSE(Exists(config_));
+  EXPECT_FALSE(Exists(Report()));
+  EXPECT_FALSE(Exists(Picture()));
+}
+
+TEST_F(CliExport, EveryFailureClassHasItsMessageAndCode) {
+  Outcome none = Tolmaric(Route() + Tiles() + " --no-bitmap --no-text");
+  EXPECT_EQ(3, none.exitCode);
+  EXPECT_EQ("Es ist werder der Bild noch der Text-Export ausgew\xC3\xA4hlt !\n", none.err);
+
+  // The run above stored both outputs as off: every later run names its own.
+  Outcome route = Tolmaric("export '" + folder_ + "/missing.kml'" + Tiles() + " --bitmap");
+  EXPECT_EQ(4, route.exitCode);
+  EXPECT_EQ("Die Datei kann nicht ge\xC3\xB6" "ffnet werden !\n", route.err);
+
+  Outcome tile = Tolmaric(Route() + " --tiles '" + folder_ + "' --bitmap");
+  EXPECT_EQ(5, tile.exitCode);
+  EXPECT_EQ(0u, tile.err.find("Die Datei N42E001.hgt konnte nicht gefunden werden !\n"));
+
+  std::filesystem::create_directory(Report());
+  Outcome report = Tolmaric(Route() + Tiles() + " --text --bitmap --yes");
+  EXPECT_EQ(6, report.exitCode);
+  EXPECT_EQ("Die Datei " + Report() + " konnte nicht erzeugt werden !\n", report.err);
+  std::filesystem::remove(Report());
+
+  std::filesystem::create_directory(Picture());
+  Outcome picture = Tolmaric(Route() + Tiles() + " --text --bitmap --yes");
+  EXPECT_EQ(7, picture.exitCode);
+  EXPECT_EQ("Die Datei " + Picture() + " konnte nicht erstellt werden !\n", picture.err);
+  EXPECT_TRUE(Exists(Report()));  // written before the picture failed
+}
+
+TEST_F(CliExport, AnExistingOutputIsKeptUnlessConfirmed) {
+  ASSERT_TRUE(WriteWholeFile(Picture(), "keep me"));
+  Outcome declined = Tolmaric(Route() + Tiles());
+  EXPECT_EQ(8, declined.exitCode);
+  EXPECT_EQ("keep me", ReadWholeFile(Picture()));
+  EXPECT_EQ(std::string::npos, declined.err.find("Fehler"));
+  EXPECT_EQ("", declined.out);
+
+  Outcome accepted = Tolmaric(Route() + Tiles() + " --yes");
+  EXPECT_EQ(0, accepted.exitCode) << accepted.err;
+  EXPECT_EQ("BM", ReadWholeFile(Picture()).substr(0, 2));
+}
+
+TEST_F(CliExport, RemembersTheTileFolderAndTheSettings) {
+  Outcome first = Tolmaric(Route() + Tiles() + " --text --no-bitmap --step 50");
+  ASSERT_EQ(0, first.exitCode) << first.err;
+  std::string store = ReadWholeFile(config_ + "/tolmaric/registry");
+  EXPECT_NE(std::string::npos, store.find("\"StepWidth\"=sz:\"50\""));
+  EXPECT_NE(std::string::npos, store.find("\"KmlPath\"=hex(7):02,"));
+  EXPECT_NE(std::string::npos, store.find("\"Text73\"=sz:\"Die Dateien wurden erzeugt.\""));
+  std::filesystem::remove(Report());
+
+  Outcome second = Tolmaric(Route());  // tile folder, text output and step from the store
+  EXPECT_EQ(0, second.exitCode) << second.err;
+  EXPECT_TRUE(Exists(Report()));
+  EXPECT_FALSE(Exists(Picture()));
+}
+
+TEST_F(CliExport, ReplacedTextsAreUsed) {
+  ASSERT_EQ(0, Tolmaric(Route() + Tiles() + " --no-bitmap --text").exitCode);
+  std::string store = ReadWholeFile(config_ + "/tolmaric/registry");
+  std::string from = "\"Text73\"=sz:\"Die Dateien wurden erzeugt.\"";
+  store.replace(store.find(from), from.size(), "\"Text73\"=sz:\"Fertig: %s %n\"");
+  ASSERT_TRUE(WriteWholeFile(config_ + "/tolmaric/registry", store));
+  Outcome run = Tolmaric(Route() + " --yes");
+  EXPECT_EQ(0, run.exitCode);
+  EXPECT_EQ(0u, run.out.find("Fertig: %s %n\n"));
+}
+
+TEST_F(CliExport, ADamagedOrUnwritableStoreNeverStopsARun) {
+  std::filesystem::create_directories(config_ + "/tolmaric");
+  ASSERT_TRUE(WriteWholeFile(config_ + "/tolmaric/registry", std::string("\x00garbage[[[\n\"", 13)));
+  Outcome damaged = Tolmaric(Route() + Tiles() + " --width 400 --height 300");
+  EXPECT_EQ(0, damaged.exitCode) << damaged.err;
+  EXPECT_TRUE(Exists(config_ + "/tolmaric/registry.corrupt"));
+
+  config_ = "/dev/null/no-store";
+  Outcome unwritable = Tolmaric(Route() + Tiles() + " --width 400 --height 300 --yes");
+  EXPECT_EQ(0, unwritable.exitCode) << unwritable.err;
+}
+
+TEST_F(CliExport, HelpSaysWhereTheLocationsAreAndWhatTheCodesMean) {
+  Outcome help = Tolmaric("export --help");
+  EXPECT_EQ(0, help.exitCode);
+  EXPECT_NE(std::string::npos, help.out.find("Locations.txt"));
+  EXPECT_NE(std::string::npos, help.out.find(config_ + "/tolmaric/Locations.txt"));
+  EXPECT_NE(std::string::npos, help.out.find("--tiles may be left out"));
+  EXPECT_NE(std::string::npos, help.out.find("8 an existing output was kept"));
+}
+
+}  // namespace
