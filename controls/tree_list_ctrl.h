@@ -3,6 +3,19 @@
 // structures for the few calls the program makes often. Everything else goes
 // through SendMessage with the numbers of tree_list.h and the standard
 // tree-view messages.
+//
+// The locations list, for example:
+//   list.Create(WS_EX_CLIENTEDGE, WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+//               TVS_FULLROWSELECT | TVS_EDITLABELS, rect, dialog, 0x9123);
+//   list.InsertColumn(0, "Ort", 0, -35);          // negative width: a weight
+//   list.InsertColumn(1, "L\xE4ngengrad", 1, -20); // format 1: right-aligned
+//   ...
+//   list.SetExtendedStyle(0, TLS_EX_GRIDLINES | TLS_EX_ALTROWS | TLS_EX_CELLSELECT);
+//   list.SetColumnEdit(c, TLM_EDITBOX, TLE_DBLCLICK);  // for each column
+//   HTREEITEM row = list.InsertItem("Alm");
+//   list.SetItemText(row, "+11.500000", 1);
+// The parent answers TVN_ENDLABELEDITA (NMTVDISPINFOA, column in
+// item.cChildren) with 0 to store the text left in item.pszText.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>

@@ -656,3 +656,49 @@ TEST(TreeListSorting, AComparisonThatDeletesItemsStopsTheSort) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TreeListRelations, VisibleRelationsFollowTheRowTable) {
+  CTreeListModel model;
+  TreeHandle a = Add(model, "a");
+  TreeHandle a1 = Add(model, "a1", a);
+  TreeHandle b = Add(model, "b");
+  EXPECT_EQ(b, model.GetNextItem(tv::kNextVisible, a));  // a is collapsed
+  model.Expand(a, tv::kExpand);
+  EXPECT_EQ(a1, model.GetNextItem(tv::kNextVisible, a));
+  EXPECT_EQ(a1, model.GetNextItem(tv::kPreviousVisible, b));
+  EXPECT_EQ(0u, model.GetNextItem(tv::kPreviousVisible, a));
+  EXPECT_EQ(b, model.GetNextItem(tv::kLastVisible, 0));
+  EXPECT_EQ(a, model.GetNextItem(tv::kParent, a1));
+  EXPECT_EQ(a, model.GetNextItem(tv::kPrevious, b));
+  model.firstVisibleRow = 1;
+  EXPECT_EQ(a1, model.GetNextItem(tv::kFirstVisible, 0));
+  model.SetSelected(b, true);
+  EXPECT_EQ(b, model.GetNextItem(tv::kNextSelected, 0));
+  EXPECT_EQ(0u, model.GetNextItem(tv::kNextSelected, b));
+  EXPECT_EQ(0u, model.GetNextItem(tv::kNext, 999));
+}
+
+TEST(TreeListRelations, InsertingAfterAnExpandedSiblingSkipsItsRows) {
+  CTreeListModel model;
+  TreeHandle a = Add(model, "a");
+  Add(model, "a1", a);
+  Add(model, "c");
+  model.Expand(a, tv::kExpand);
+  Add(model, "b", kTreeRoot, a);
+  EXPECT_EQ((std::vector<std::string>{"a", "a1", "b", "c"}), Rows(model));
+  for (size_t row = 0; row < model.RowCount(); ++row) EXPECT_EQ(static_cast<int>(row), model.RowOfItem(model.ItemOfRow(row)));
+}
+
+TEST(TreeListRelations, ColumnWithoutWidthOrWeightWeighsOne) {
+  CTreeListModel model;
+  model.SetClientWidth(300);
+  model.InsertColumn(0, TreeColumnSpec());
+  model.InsertColumn(1, Weighted(2));
+  EXPECT_TRUE(model.Column(0)->isWeight);
+  EXPECT_EQ(1, model.Column(0)->weight);
+  EXPECT_EQ((std::vector<int>{100, 200}), Widths(model));
+}
+
+}  // namespace
