@@ -755,14 +755,19 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   const Entry* const distances = codes.distances;
   const std::uint64_t literalMask = LowMask(codes.literalWidth);
   const std::uint64_t distanceMask = LowMask(codes.distanceWidth);
+  // Locals throughout: every byte stored through output could alias a
+  // member, which would force reloads in the loop.
   std::uint64_t bits = bitBuffer;
   unsigned count = bitCount;
   const unsigned char* input = in;
   unsigned char* output = out;
+  const unsigned char* const inputEnd = inEnd;
+  unsigned char* const outputEnd = outEnd;
+  unsigned char* const outputBegin = outBegin;
   bool endOfBlock = false;
   bool bad = false;
-  while (inEnd - input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
-         outEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
+  while (inputEnd - input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
+         outputEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
     bits |= LoadLittleEndian64(input) << count;
     input += (63 - count) >> 3;
     count |= 56;
@@ -798,13 +803,15 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       entry = literals[EntryValue(entry) + (bits & LowMask(op - 16))];
       op = EntryOp(entry);
     }
-    bits >>= EntryBits(entry);
-    count -= EntryBits(entry);
     if (op == kOpLiteral) {
+      bits >>= EntryBits(entry);
+      count -= EntryBits(entry);
       *output++ = static_cast<unsigned char>(EntryValue(entry));
       continue;
     }
     if (op == kOpEndOfBlock) {
+      bits >>= EntryBits(entry);
+      count -= EntryBits(entry);
       endOfBlock = true;
       break;
     }
@@ -812,9 +819,14 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       bad = true;
       break;
     }
-    const unsigned length = EntryValue(entry) + static_cast<unsigned>(bits & LowMask(op));
-    bits >>= op;
-    count -= op;
+    // Code and extra bits leave the buffer in one shift; the extra bits are
+    // taken from the copy, off the path to the next lookup.
+    std::uint64_t saved = bits;
+    unsigned used = EntryBits(entry) + op;
+    bits >>= used;
+    count -= used;
+    const unsigned length =
+        EntryValue(entry) + static_cast<unsigned>((saved >> EntryBits(entry)) & LowMask(op));
 
     entry = distances[bits & distanceMask];
     op = EntryOp(entry);
@@ -824,16 +836,17 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       entry = distances[EntryValue(entry) + (bits & LowMask(op - 16))];
       op = EntryOp(entry);
     }
-    bits >>= EntryBits(entry);
-    count -= EntryBits(entry);
     if (op == kOpInvalid) {
       bad = true;
       break;
     }
-    const unsigned distance = EntryValue(entry) + static_cast<unsigned>(bits & LowMask(op));
-    bits >>= op;
-    count -= op;
-    if (distance > static_cast<std::size_t>(output - outBegin)) {
+    saved = bits;
+    used = EntryBits(entry) + op;
+    bits >>= used;
+    count -= used;
+    const unsigned distance =
+        EntryValue(entry) + static_cast<unsigned>((saved >> EntryBits(entry)) & LowMask(op));
+    if (distance > static_cast<std::size_t>(output - outputBegin)) {
       bad = true;
       break;
     }
