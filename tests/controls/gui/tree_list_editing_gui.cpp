@@ -308,6 +308,28 @@ TEST_F(TreeListEditing, CtrlKeysScrollTheViewButLeaveTheCaret) {
   if (const char* folder = std::getenv("TOLMARIC_SHOT_DIR")) SaveBmp(Capture(parent), std::string(folder) + "/tree_list_scrolled.bmp");
 }
 
+TEST_F(TreeListEditing, DraggingAHeaderDividerWidensTheColumn) {
+  HWND header = reinterpret_cast<HWND>(list.Send(TLM_GETHEADER));
+  ASSERT_NE(nullptr, header);
+  int before = static_cast<int>(list.Send(TLM_GETCOLUMNWIDTH, 0));
+  RECT item;
+  SendMessageA(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+  POINT divider = {item.right - 1, (item.top + item.bottom) / 2};
+  MoveTo(header, divider);
+  INPUT press = {};
+  press.type = INPUT_MOUSE;
+  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &press, sizeof press);
+  Pump();
+  divider.x += 30;
+  MoveTo(header, divider);
+  press.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &press, sizeof press);
+  EXPECT_TRUE(PumpUntil([&] { return list.Send(TLM_GETCOLUMNWIDTH, 0) == before + 30; }));
+  RECT cell = Cell(0, 1);
+  EXPECT_EQ(before + 30 - 1, cell.left);  // the cells follow the header
+}
+
 // ---- The screenshot ----
 
 TEST_F(TreeListEditing, ScreenshotShowsGridLinesAndAlternatingRows) {
