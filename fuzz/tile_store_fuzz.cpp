@@ -71,7 +71,7 @@ void FuzzCoordinates(const std::uint8_t* data, std::size_t size) {
   for (std::size_t at = 0; at + 16 <= size; at += 16) {
     double raw[2];
     std::memcpy(raw, data + at, sizeof raw);
-    for (const double* point : {raw, nullptr}) {
+    for (const double* point : {static_cast<const double*>(raw), static_cast<const double*>(nullptr)}) {
       double lon = point ? raw[0] : 10.0 + Inside(raw[0]);
       double lat = point ? raw[1] : 10.0 + Inside(raw[1]);
       errorText.clear();
