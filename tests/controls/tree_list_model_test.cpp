@@ -702,3 +702,63 @@ TEST(TreeListRelations, ColumnWithoutWidthOrWeightWeighsOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// Walks the tree as a display would and compares with the row table.
+void ExpectRowsMatchTheTree(CTreeListModel& model) {
+  std::vector<TreeHandle> expected;
+  std::vector<TreeHandle> stack;
+  for (TreeHandle h = model.GetNextItem(tv::kRoot, 0); h; h = model.GetNextItem(tv::kNext, h)) stack.push_back(h);
+  std::vector<TreeHandle> order(stack.rbegin(), stack.rend());
+  while (!order.empty()) {
+    TreeHandle h = order.back();
+    order.pop_back();
+    expected.push_back(h);
+    if (!(model.Item(h)->state & tv::kExpanded)) continue;
+    std::vector<TreeHandle> children;
+    for (TreeHandle c = model.Item(h)->firstChild; c; c = model.Item(c)->next) children.push_back(c);
+    order.insert(order.end(), children.rbegin(), children.rend());
+  }
+  ASSERT_EQ(expected.size(), model.RowCount());
+  for (size_t row = 0; row < expected.size(); ++row) {
+    ASSERT_EQ(expected[row], model.ItemOfRow(row)) << row;
+    ASSERT_EQ(static_cast<int>(row), model.RowOfItem(expected[row]));
+  }
+}
+
+TEST(TreeListRows, RowTableStaysInStepThroughRandomEdits) {
+  CTreeListModel model;
+  AddLocationColumns(model, 400);
+  std::vector<TreeHandle> live;
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t range) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % range;
+  };
+  for (int step = 0; step < 3000; ++step) {
+    uint32_t action = next(10);
+    TreeHandle some = live.empty() ? 0 : live[next(static_cast<uint32_t>(live.size()))];
+    if (action < 5 || live.empty()) {
+      TreeHandle parent = action < 2 || !some ? kTreeRoot : some;
+      TreeHandle afters[] = {kTreeFirst, kTreeLast, kTreeSort, TLI_ROWBASE + next(4)};
+      TreeHandle h = Add(model, step % 2 ? "x" : "y", parent, afters[next(4)]);
+      ASSERT_NE(0u, h);
+      live.push_back(h);
+      model.SetCellText(h, 1 + static_cast<int>(next(3)), "cell");
+    } else if (action < 7) {
+      model.Expand(some, tv::kToggle);
+    } else {
+      model.DeleteItem(some);
+      std::vector<TreeHandle> still;
+      for (TreeHandle h : live)
+        if (model.Exists(h)) still.push_back(h);
+      live.swap(still);
+    }
+    if (step % 50 == 0) ExpectRowsMatchTheTree(model);
+  }
+  ExpectRowsMatchTheTree(model);
+  EXPECT_EQ(live.size(), model.Count());
+}
+
+}  // namespace
