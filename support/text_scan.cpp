@@ -8,9 +8,11 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 // ---- Character classes ------------------------------------------------------
 
@@ -520,6 +522,14 @@ int MatchPattern(const char* pattern, int patternLength, const char* text, int t
 }
 
 // ---- Decimal numbers ------------------------------------------------------------------------------
+//
+// Most numbers are short: Clinger's fast path (a mantissa of at most 15
+// digits, exact in a double, times or divided by an exact power of ten up to
+// 1e22) rounds correctly with one IEEE operation. The rest start from the
+// library's estimate and are corrected by exact big-integer comparison with
+// the halfway points between neighbouring doubles: the library of the
+// Windows build is not always correctly rounded, and both builds must read
+// every number to the same bits.
 
 namespace {
 
@@ -529,54 +539,26 @@ bool IsStrtodSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Whether a scanned span that from_chars found out of range is huge rather
-// than tiny: the decimal order of its first significant digit plus its
-// exponent tells.
-bool ExceedsOne(const char* span, const char* spanEnd) {
-  const char* p = span;
-  long long order = 0;
-  bool significant = false;
-  for (; p < spanEnd && *p != '.' && *p != 'e' && *p != 'E'; ++p) {
-    if (*p != '0') significant = true;
-    if (significant) ++order;
-  }
-  if (p < spanEnd && *p == '.') {
-    for (++p; p < spanEnd && *p != 'e' && *p != 'E'; ++p) {
-      if (significant) continue;
-      if (*p != '0') significant = true;
-      else --order;
-    }
-  }
-  long long exponent = 0;
-  if (p < spanEnd) {
-    ++p;
-    bool negative = *p == '-';
-    if (*p == '+' || *p == '-') ++p;
-    for (; p < spanEnd; ++p)
-      if (exponent < 100000000) exponent = exponent * 10 + (*p - '0');
-    if (negative) exponent = -exponent;
-  }
-  return order + exponent > 0;
-}
-
-// Clinger's fast path: a mantissa of at most 15 digits (exact in a double)
-// scaled by a power of ten up to 1e22 (also exact) needs a single IEEE
-// multiplication or division, which rounds correctly. Route coordinates
-// nearly always qualify; everything else goes to from_chars.
 constexpr int kFastDigits = 15;
 constexpr int kFastPower = 22;
 const double kPowersOfTen[kFastPower + 1] = {
     1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// Halfway points between doubles have at most 767 significant digits; a
+// nonzero tail beyond this many is kept as one final digit 1, which orders
+// the number correctly against every halfway point.
+constexpr int kMaxSignificant = 780;
+constexpr int kExponentCap = 100000;
+
 struct DecimalSpan {
-  const char* digits;     // first digit or "."
-  const char* end;        // behind the number
-  int digitCount;         // digits of the mantissa
-  std::uint64_t mantissa; // its value while digitCount <= kFastDigits
-  int scale;              // digits after the point
-  int exponent;           // the exponent part, 0 when absent or huge
-  bool hugeExponent;
+  const char* digits = nullptr;  // first digit or "."
+  const char* end = nullptr;     // behind the number
+  int digitCount = 0;            // digits of the mantissa
+  std::uint64_t mantissa = 0;    // its value while digitCount <= kFastDigits
+  int scale = 0;                 // digits after the point
+  int exponent = 0;              // the exponent part, capped
+  bool hugeExponent = false;
 };
 
 int ScanDigits(const char*& p, DecimalSpan& span) {
@@ -596,7 +578,7 @@ void ScanExponent(const char*& p, DecimalSpan& span) {
   if (!IsDigit(*q)) return;
   long value = 0;
   for (; IsDigit(*q); ++q) {
-    if (value < 100000) value = value * 10 + (*q - '0');
+    if (value < kExponentCap) value = value * 10 + (*q - '0');
     else span.hugeExponent = true;
   }
   span.exponent = static_cast<int>(negative ? -value : value);
@@ -612,6 +594,175 @@ bool FastPath(const DecimalSpan& span, double& value) {
   return true;
 }
 
+// An unsigned integer of any size, little-endian 32-bit limbs; only what the
+// comparison needs.
+class BigNumber {
+ public:
+  explicit BigNumber(std::uint64_t value) {
+    for (; value != 0; value >>= 32) limbs_.push_back(static_cast<std::uint32_t>(value));
+  }
+
+  void MultiplyAdd(std::uint32_t factor, std::uint32_t addend) {
+    std::uint64_t carry = addend;
+    for (std::uint32_t& limb : limbs_) {
+      std::uint64_t product = std::uint64_t(limb) * factor + carry;
+      limb = static_cast<std::uint32_t>(product);
+      carry = product >> 32;
+    }
+    if (carry != 0) limbs_.push_back(static_cast<std::uint32_t>(carry));
+  }
+
+  void MultiplyPowerOfFive(int power) {
+    constexpr std::uint32_t kFiveToThe13 = 1220703125;
+    for (; power >= 13; power -= 13) MultiplyAdd(kFiveToThe13, 0);
+    std::uint32_t rest = 1;
+    for (; power > 0; --power) rest *= 5;
+    MultiplyAdd(rest, 0);
+  }
+
+  void ShiftLeft(int bits) {
+    if (limbs_.empty() || bits == 0) return;
+    int bitShift = bits % 32;
+    if (bitShift != 0) {
+      std::uint32_t carry = 0;
+      for (std::uint32_t& limb : limbs_) {
+        std::uint32_t next = limb >> (32 - bitShift);
+        limb = (limb << bitShift) | carry;
+        carry = next;
+      }
+      if (carry != 0) limbs_.push_back(carry);
+    }
+    limbs_.insert(limbs_.begin(), static_cast<std::size_t>(bits / 32), 0u);
+  }
+
+  friend int Compare(const BigNumber& a, const BigNumber& b) {
+    if (a.limbs_.size() != b.limbs_.size()) return a.limbs_.size() < b.limbs_.size() ? -1 : 1;
+    for (std::size_t i = a.limbs_.size(); i-- > 0;)
+      if (a.limbs_[i] != b.limbs_[i]) return a.limbs_[i] < b.limbs_[i] ? -1 : 1;
+    return 0;
+  }
+
+ private:
+  std::vector<std::uint32_t> limbs_;
+};
+
+// The scanned number as digits * 10^exponent, significant digits only.
+struct ExactDecimal {
+  BigNumber digits{0};
+  int count = 0;  // significant digits
+  int exponent = 0;
+};
+
+ExactDecimal ToExactDecimal(const DecimalSpan& span) {
+  ExactDecimal exact;
+  int afterPoint = 0, dropped = 0;
+  bool inFraction = false, nonzeroDropped = false;
+  std::uint32_t chunk = 0;
+  int chunkDigits = 0;
+  for (const char* p = span.digits; p < span.end && *p != 'e' && *p != 'E'; ++p) {
+    if (*p == '.') { inFraction = true; continue; }
+    if (inFraction) ++afterPoint;
+    if (exact.count == 0 && *p == '0') continue;
+    if (exact.count == kMaxSignificant) {
+      ++dropped;
+      nonzeroDropped |= *p != '0';
+      continue;
+    }
+    chunk = chunk * 10 + static_cast<std::uint32_t>(*p - '0');
+    ++exact.count;
+    if (++chunkDigits == 9) {
+      exact.digits.MultiplyAdd(1000000000, chunk);
+      chunk = 0, chunkDigits = 0;
+    }
+  }
+  std::uint32_t chunkScale = 1;
+  for (int i = 0; i < chunkDigits; ++i) chunkScale *= 10;
+  exact.digits.MultiplyAdd(chunkScale, chunk);
+  exact.exponent = span.exponent - afterPoint + dropped;
+  if (nonzeroDropped) {
+    exact.digits.MultiplyAdd(10, 1);
+    --exact.exponent;
+  }
+  return exact;
+}
+
+// A non-negative double as significand * 2^power, infinity as 2^1024.
+struct Binary {
+  std::uint64_t significand;
+  int power;
+};
+
+Binary ToBinary(double value) {
+  if (value == 0) return {0, -1074};
+  if (std::isinf(value)) return {std::uint64_t(1) << 53, 971};
+  int exponent = 0;
+  double fraction = std::frexp(value, &exponent);
+  Binary binary{static_cast<std::uint64_t>(std::ldexp(fraction, 53)), exponent - 53};
+  if (binary.power < -1074) {  // subnormal: the low bits are zero
+    binary.significand >>= (-1074 - binary.power);
+    binary.power = -1074;
+  }
+  return binary;
+}
+
+// Sign of exact - (the point halfway between two neighbouring doubles).
+int CompareWithHalfway(const ExactDecimal& exact, double low, double high) {
+  Binary a = ToBinary(low), b = ToBinary(high);
+  int power = a.power < b.power ? a.power : b.power;
+  std::uint64_t twiceHalfway = (a.significand << (a.power - power)) + (b.significand << (b.power - power));
+  // exact.digits * 10^e  against  twiceHalfway * 2^(power - 1)
+  BigNumber left = exact.digits, right(twiceHalfway);
+  if (exact.exponent >= 0) left.MultiplyPowerOfFive(exact.exponent);
+  else right.MultiplyPowerOfFive(-exact.exponent);
+  int twos = power - 1 - exact.exponent;
+  if (twos >= 0) right.ShiftLeft(twos);
+  else left.ShiftLeft(-twos);
+  return Compare(left, right);
+}
+
+bool HasOddSignificand(double value) { return (ToBinary(value).significand & 1) != 0; }
+
+// Moves an estimate to the correctly rounded double (ties to even).
+double CorrectlyRounded(const ExactDecimal& exact, double estimate) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  double value = estimate;
+  for (int step = 0; step < 64; ++step) {
+    if (value < infinity) {
+      double up = std::nextafter(value, infinity);
+      int above = CompareWithHalfway(exact, value, up);
+      if (above > 0 || (above == 0 && HasOddSignificand(value))) {
+        value = up;
+        continue;
+      }
+    }
+    if (value > 0) {
+      double down = std::nextafter(value, 0.0);
+      int below = CompareWithHalfway(exact, down, value);
+      if (below < 0 || (below == 0 && HasOddSignificand(value))) {
+        value = down;
+        continue;
+      }
+    }
+    break;
+  }
+  return value;
+}
+
+double SlowPath(const DecimalSpan& span) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  ExactDecimal exact = ToExactDecimal(span);
+  if (exact.count == 0) return 0.0;
+  if (span.hugeExponent) return span.exponent < 0 ? 0.0 : infinity;
+  // value lies in [10^(count - 1 + exponent), 10^(count + exponent))
+  if (exact.count - 1 + exact.exponent > 308) return infinity;
+  if (exact.count + exact.exponent < -324) return 0.0;
+  double estimate = 0.0;
+  std::from_chars_result result =
+      std::from_chars(span.digits, span.end, estimate, std::chars_format::general);
+  if (result.ec != std::errc()) estimate = exact.count + exact.exponent > 0 ? infinity : 0.0;
+  return CorrectlyRounded(exact, estimate);
+}
+
 }  // namespace
 
 double ParseDecimal(const char* text, const char** end) {
@@ -619,7 +770,8 @@ double ParseDecimal(const char* text, const char** end) {
   while (IsStrtodSpace(*p)) ++p;
   bool negative = *p == '-';
   if (*p == '+' || *p == '-') ++p;
-  DecimalSpan span{p, p, 0, 0, 0, 0, false};
+  DecimalSpan span;
+  span.digits = p;
   ScanDigits(p, span);
   if (*p == '.') {
     ++p;
@@ -633,12 +785,7 @@ double ParseDecimal(const char* text, const char** end) {
   span.end = p;
 
   double value = 0.0;
-  if (!FastPath(span, value)) {
-    std::from_chars_result result =
-        std::from_chars(span.digits, span.end, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range)
-      value = ExceedsOne(span.digits, span.end) ? std::numeric_limits<double>::infinity() : 0.0;
-  }
+  if (!FastPath(span, value)) value = SlowPath(span);
   if (end) *end = p;
   return negative ? -value : value;
 }
