@@ -181,6 +181,7 @@ HWND OpenEditor(TreeListWindow* w, TreeHandle item, int column, TreeEditKind kin
   EnsureCellVisible(w, item, column);
   NMTVDISPINFOA begin = {};
   FillNotifyItem(w, begin.item, item, column);
+  begin.item.mask |= TVIF_CELL;
   if (Notify(w, &begin.hdr, TVN_BEGINLABELEDITA) || !m.Exists(item) || w->editing) return nullptr;
   DestroyEditor(w);
   const TreeColumn* c = m.Column(column);

@@ -327,8 +327,17 @@ TEST_F(TreeListWindowTest, EndingAnEditWhoseRowIsGoneDoesNothing) {
 
 TEST_F(TreeListWindowTest, BeginEditRefusedByTheParentOpensNoEditor) {
   HTREEITEM alm = AddRow("Alm", "", "", "");
-  log.handler = [](NMHDR* header) -> LRESULT { return header->code == TVN_BEGINLABELEDITA; };
-  EXPECT_EQ(nullptr, OpenEditor(alm, 1));
+  TVITEMA seen = {};
+  log.handler = [&](NMHDR* header) -> LRESULT {
+    if (header->code != TVN_BEGINLABELEDITA) return 0;
+    seen = reinterpret_cast<NMTVDISPINFOA*>(header)->item;
+    return 1;
+  };
+  EXPECT_EQ(nullptr, OpenEditor(alm, 0));
+  EXPECT_EQ(0x801Du, seen.mask);
+  EXPECT_EQ(alm, seen.hItem);
+  EXPECT_EQ(0, seen.cChildren);
+  EXPECT_EQ(0, list.Send(TVM_GETEDITCONTROL));  // no editor was made
 }
 
 TEST_F(TreeListWindowTest, EditingNeedsTheEditLabelsStyle) {
