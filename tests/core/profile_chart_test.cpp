@@ -6,8 +6,9 @@
 // drawing the same text alone onto a white picture and comparing the box.
 //
 // The end-to-end chart was converted to PNG and looked at; it is
-// docs/example-chart.png. Setting TOLMARIC_KEEP_CHART to a file name keeps a
-// copy of that BMP for regenerating the PNG.
+// docs/example-chart.png. Setting TOLMARIC_KEEP_CHART to a folder keeps the
+// BMP files of the end-to-end and the every-platform charts there, for
+// regenerating the PNG and for looking at them again.
 #include "core/profile_chart.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include "core/run_abort.h"
 #include "core/run_host.h"
 #include "core/tile_store.h"
+#include "raster/bmp_file.h"
 #include "raster/builtin_font.h"
 #include "raster/raster_image.h"
 #include "support/file_path.h"
@@ -110,6 +112,21 @@ bool SamePixels(const CRasterImage& a, const CRasterImage& b) {
   for (std::uint32_t row = 0; row < a.Height(); ++row)
     if (std::memcmp(a.MemoryRow(row), b.MemoryRow(row), a.Stride()) != 0) return false;
   return true;
+}
+
+void KeepPicture(const std::string& name, const std::string& bytes) {
+  if (const char* folder = std::getenv("TOLMARIC_KEEP_CHART")) WriteWholeFile(std::string(folder) + "/" + name, bytes);
+}
+
+int AppendBytes(void* context, const void* data, int count) {
+  static_cast<std::string*>(context)->append(static_cast<const char*>(data), std::size_t(count));
+  return count;
+}
+
+std::uint64_t Fnv1a(const std::string& bytes) {
+  std::uint64_t hash = 14695981039346656037ULL;
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ULL;
+  return hash;
 }
 
 class RecordingHost : public IRunHost {
@@ -519,6 +536,30 @@ TEST(ChartPicture, PictureMemoryThatCannotBeHadIsReported) {
   EXPECT_FALSE(image.HasPixels());
 }
 
+// Drawing uses no library mathematics that could differ in the last bit, so
+// the same samples give the same file in every build. The hash was taken
+// after looking at the picture (kept as every-platform.bmp) by eye: a rough
+// zigzag climb, three stacked labels and one apart, both axes and the
+// statistics box.
+TEST(ChartPicture, SamePictureOnEveryPlatform) {
+  std::vector<double> heights;
+  for (int i = 0; i < 889; ++i)  // climbs and dips with a little roughness
+    heights.push_back(800.0 + 0.5 * i - 1.5 * std::abs(i % 160 - 80) + 0.3 * ((i * 7) % 11));
+  std::vector<ProfileSample> samples = SamplesOfHeights(heights);
+  CLocationTable locations;
+  for (const char* name : {"Start", "Br\xFC" "cke", "Alm", "Gipfelkreuz"}) locations.Add({name, 0, 0, 1});
+  samples[5].location = 0;
+  samples[30].location = 1;
+  samples[60].location = 2;
+  samples[600].location = 3;
+  Chart chart;
+  Draw(chart, samples, ChartOptions(), 8880.0, locations, 4);
+  std::string bytes;
+  CBmpFile().WriteTo(AppendBytes, &bytes, chart.image);
+  KeepPicture("every-platform.bmp", bytes);
+  EXPECT_EQ(Fnv1a(bytes), 6522309240179502462ULL) << Fnv1a(bytes);
+}
+
 // ---- The chart step ----
 
 class ChartStep : public ::testing::Test {
@@ -586,7 +627,7 @@ TEST_F(ChartStep, WritesTheBmpNextToTheRouteAndOpensIt) {
   EXPECT_EQ(bytes[28], 24);
   EXPECT_TRUE(host_.questions.empty());
   EXPECT_EQ(host_.opened, std::vector<std::string>{picture});
-  if (const char* keep = std::getenv("TOLMARIC_KEEP_CHART")) WriteWholeFile(keep, bytes);
+  KeepPicture("andorra.bmp", bytes);
 }
 
 TEST_F(ChartStep, AsksBeforeReplacingAndKeepsTheFileOnCancel) {
