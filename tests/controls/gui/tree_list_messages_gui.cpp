@@ -435,4 +435,84 @@ TEST_F(TreeListWindowTest, ColumnStructureReadsBackFromTheHeader) {
   EXPECT_EQ(3, list.Send(TLM_GETCOLUMNCOUNT));
 }
 
+// ---- A plain tree with buttons and check boxes ----
+
+class TreeListTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitCommonControls();
+    g_log = &log;
+    parent = MakeParent();
+    ASSERT_NE(nullptr, parent);
+    RECT rect = {0, 0, 300, 200};
+    DWORD style = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_CHECKBOXES;
+    ASSERT_TRUE(tree.Create(0, style, rect, parent, kControlId));
+    top = tree.InsertItem("Tirol");
+    child = tree.InsertItem("Innsbruck", top);
+  }
+  void TearDown() override {
+    DestroyWindow(parent);
+    g_log = nullptr;
+  }
+  // The first point of the top row whose hit test gives these flags.
+  POINT Find(UINT flags) {
+    RECT row = {};
+    std::memcpy(&row, &top, sizeof top);
+    tree.Send(TVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    for (int x = 0; x < row.right; ++x) {
+      TVHITTESTINFO hit = {};
+      hit.pt = {x, (row.top + row.bottom) / 2};
+      tree.Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.flags == flags && hit.hItem == top) return hit.pt;
+    }
+    return POINT{-1, -1};
+  }
+  void ClickAt(POINT pt) {
+    SendMessageA(tree.GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    SendMessageA(tree.GetSafeHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+  }
+  ParentLog log;
+  HWND parent = nullptr;
+  CTreeListCtrl tree;
+  HTREEITEM top = nullptr, child = nullptr;
+};
+
+TEST_F(TreeListTreeTest, NewItemsStartUncheckedAndAClickOnTheBoxChecksThem) {
+  EXPECT_EQ(TLIS_UNCHECKED, tree.Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(top)) & 0xF000);
+  POINT box = Find(TVHT_ONITEMSTATEICON);
+  ASSERT_GE(box.x, 0);
+  ClickAt(box);
+  EXPECT_EQ(TLIS_CHECKED, tree.Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(top)) & 0xF000);
+  EXPECT_NE(log.codes.end(), std::find(log.codes.begin(), log.codes.end(), TVN_CHECKCHANGED));
+  ClickAt(box);
+  EXPECT_EQ(TLIS_UNCHECKED, tree.Send(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(top)) & 0xF000);
+}
+
+TEST_F(TreeListTreeTest, AClickOnTheButtonExpandsAndCollapses) {
+  POINT button = Find(TVHT_ONITEMBUTTON);
+  ASSERT_GE(button.x, 0);
+  ClickAt(button);
+  EXPECT_EQ(2, tree.Send(TLM_GETROWCOUNT));
+  EXPECT_EQ(1, tree.Send(TLM_GETROWOFITEM, 0, reinterpret_cast<LPARAM>(child)));
+  ClickAt(button);
+  EXPECT_EQ(1, tree.Send(TLM_GETROWCOUNT));
+  EXPECT_EQ(-1, tree.Send(TLM_GETROWOFITEM, 0, reinterpret_cast<LPARAM>(child)));
+}
+
+TEST_F(TreeListTreeTest, HitTestFlagsFollowTheRowFromLeftToRight) {
+  std::vector<UINT> order;
+  RECT row = {};
+  std::memcpy(&row, &top, sizeof top);
+  tree.Send(TVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  for (int x = 0; x < row.right; ++x) {
+    TVHITTESTINFO hit = {};
+    hit.pt = {x, (row.top + row.bottom) / 2};
+    tree.Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (order.empty() || order.back() != hit.flags) order.push_back(hit.flags);
+  }
+  std::vector<UINT> expected = {TVHT_ONITEMINDENT, TVHT_ONITEMBUTTON, TVHT_ONITEMINDENT, TVHT_ONITEMSTATEICON,
+                                TVHT_ONITEMLABEL, TVHT_ONITEMRIGHT};
+  EXPECT_EQ(expected, order);
+}
+
 }  // namespace
