@@ -744,74 +744,89 @@ inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length
   } while (out < end);
 }
 
+// The fast loop's bit reader: a local copy of the run's, so that it lives
+// in registers (a byte stored through the output pointer could alias any
+// member and force reloads).
+struct FastBits {
+  std::uint64_t bits;
+  unsigned count;
+  const unsigned char* input;
+
+  // Tops the buffer up to 56..63 bits with one unaligned load; the caller
+  // guarantees eight readable bytes.
+  void Refill() {
+    bits |= LoadLittleEndian64(input) << count;
+    input += (63 - count) >> 3;
+    count |= 56;
+  }
+  void Drop(unsigned n) {
+    bits >>= n;
+    count -= n;
+  }
+  // Follows sub-table links from a first-level entry.
+  Entry Resolve(const Entry* table, Entry entry) {
+    while (IsLink(EntryOp(entry))) {
+      Drop(EntryBits(entry));
+      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry) - 16))];
+    }
+    return entry;
+  }
+  // Base plus extra bits of a length or distance entry; code and extra bits
+  // leave the buffer in one shift, the extra bits are read from the copy.
+  unsigned TakeBase(Entry entry) {
+    const std::uint64_t saved = bits;
+    Drop(EntryBits(entry) + EntryOp(entry));
+    return EntryValue(entry) + static_cast<unsigned>((saved >> EntryBits(entry)) & LowMask(EntryOp(entry)));
+  }
+};
+
 }  // namespace
 
 // Runs while two words of input and a longest match of output room remain;
 // true when it has decoded the end of the block. One refill gives at least
-// 56 bits, enough for a length code, its extra bits, a distance code and its
-// extra bits (15 + 5 + 15 + 13).
+// 56 bits: three first-level literals (at most 27 bits), or a length code,
+// its extra bits, a distance code and its extra bits (15 + 5 + 15 + 13).
 bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   const Entry* const literals = codes.literals;
   const Entry* const distances = codes.distances;
   const std::uint64_t literalMask = LowMask(codes.literalWidth);
   const std::uint64_t distanceMask = LowMask(codes.distanceWidth);
-  // Locals throughout: every byte stored through output could alias a
-  // member, which would force reloads in the loop.
-  std::uint64_t bits = bitBuffer;
-  unsigned count = bitCount;
-  const unsigned char* input = in;
+  FastBits reader{bitBuffer, bitCount, in};
   unsigned char* output = out;
   const unsigned char* const inputEnd = inEnd;
   unsigned char* const outputEnd = outEnd;
   unsigned char* const outputBegin = outBegin;
   bool endOfBlock = false;
   bool bad = false;
-  while (inputEnd - input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
+  while (inputEnd - reader.input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
          outputEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
-    bits |= LoadLittleEndian64(input) << count;
-    input += (63 - count) >> 3;
-    count |= 56;
-
-    // Up to three literals per refill (at most 45 bits); after any literal
-    // a second refill makes room for a whole length/distance pair.
-    Entry entry = literals[bits & literalMask];
+    reader.Refill();
+    Entry entry = literals[reader.bits & literalMask];
     if (EntryOp(entry) == kOpLiteral) {
-      bits >>= EntryBits(entry);
-      count -= EntryBits(entry);
+      reader.Drop(EntryBits(entry));
       *output++ = static_cast<unsigned char>(EntryValue(entry));
-      entry = literals[bits & literalMask];
+      entry = literals[reader.bits & literalMask];
       if (EntryOp(entry) == kOpLiteral) {
-        bits >>= EntryBits(entry);
-        count -= EntryBits(entry);
+        reader.Drop(EntryBits(entry));
         *output++ = static_cast<unsigned char>(EntryValue(entry));
-        entry = literals[bits & literalMask];
+        entry = literals[reader.bits & literalMask];
         if (EntryOp(entry) == kOpLiteral) {
-          bits >>= EntryBits(entry);
-          count -= EntryBits(entry);
+          reader.Drop(EntryBits(entry));
           *output++ = static_cast<unsigned char>(EntryValue(entry));
           continue;
         }
       }
-      bits |= LoadLittleEndian64(input) << count;
-      input += (63 - count) >> 3;
-      count |= 56;
+      reader.Refill();  // room for a whole length/distance pair again
     }
-    unsigned op = EntryOp(entry);
-    while (IsLink(op)) {
-      bits >>= EntryBits(entry);
-      count -= EntryBits(entry);
-      entry = literals[EntryValue(entry) + (bits & LowMask(op - 16))];
-      op = EntryOp(entry);
-    }
+    entry = reader.Resolve(literals, entry);
+    const unsigned op = EntryOp(entry);
     if (op == kOpLiteral) {
-      bits >>= EntryBits(entry);
-      count -= EntryBits(entry);
+      reader.Drop(EntryBits(entry));
       *output++ = static_cast<unsigned char>(EntryValue(entry));
       continue;
     }
     if (op == kOpEndOfBlock) {
-      bits >>= EntryBits(entry);
-      count -= EntryBits(entry);
+      reader.Drop(EntryBits(entry));
       endOfBlock = true;
       break;
     }
@@ -819,33 +834,13 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       bad = true;
       break;
     }
-    // Code and extra bits leave the buffer in one shift; the extra bits are
-    // taken from the copy, off the path to the next lookup.
-    std::uint64_t saved = bits;
-    unsigned used = EntryBits(entry) + op;
-    bits >>= used;
-    count -= used;
-    const unsigned length =
-        EntryValue(entry) + static_cast<unsigned>((saved >> EntryBits(entry)) & LowMask(op));
-
-    entry = distances[bits & distanceMask];
-    op = EntryOp(entry);
-    while (IsLink(op)) {
-      bits >>= EntryBits(entry);
-      count -= EntryBits(entry);
-      entry = distances[EntryValue(entry) + (bits & LowMask(op - 16))];
-      op = EntryOp(entry);
-    }
-    if (op == kOpInvalid) {
+    const unsigned length = reader.TakeBase(entry);
+    entry = reader.Resolve(distances, distances[reader.bits & distanceMask]);
+    if (EntryOp(entry) == kOpInvalid) {
       bad = true;
       break;
     }
-    saved = bits;
-    used = EntryBits(entry) + op;
-    bits >>= used;
-    count -= used;
-    const unsigned distance =
-        EntryValue(entry) + static_cast<unsigned>((saved >> EntryBits(entry)) & LowMask(op));
+    const unsigned distance = reader.TakeBase(entry);
     if (distance > static_cast<std::size_t>(output - outputBegin)) {
       bad = true;
       break;
@@ -855,9 +850,9 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   }
   // Bits above the count may hold a copy of the next input byte; the careful
   // path expects zeros there.
-  bitBuffer = bits & ((std::uint64_t(1) << count) - 1);
-  bitCount = count;
-  in = input;
+  bitBuffer = reader.bits & ((std::uint64_t(1) << reader.count) - 1);
+  bitCount = reader.count;
+  in = reader.input;
   out = output;
   if (bad) BadData();
   return endOfBlock;
