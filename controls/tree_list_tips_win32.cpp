@@ -174,6 +174,7 @@ void CreateTooltip(TreeListWindow* w) {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w->hwnd, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
   if (!w->tooltip) return;
+  w->ownTooltip = w->tooltip;
   TOOLINFOA tool;
   FillTool(w, tool);
   SendMessageA(w->tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));

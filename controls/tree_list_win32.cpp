@@ -314,8 +314,8 @@ void OnDestroy(TreeListWindow* w) {
   DestroyEditor(w);
   HideTooltip(w);
   if (w->header) DestroyWindow(w->header);
-  if (w->tooltip) DestroyWindow(w->tooltip);
-  w->header = w->tooltip = nullptr;
+  if (w->ownTooltip) DestroyWindow(w->ownTooltip);
+  w->header = w->tooltip = w->ownTooltip = nullptr;
   DestroyImageLists(w);
   CloseTheme(w);
   while (w->model.ColumnCount() > 0) w->model.DeleteColumn(w->model.ColumnCount() - 1);

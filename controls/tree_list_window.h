@@ -56,6 +56,7 @@ struct TreeListWindow {
   bool pendingFree = false;  // destroyed inside a call: freed when it returns
   HWND header = nullptr;
   HWND tooltip = nullptr;
+  HWND ownTooltip = nullptr;  // the one the control made; a client's is not destroyed
   HWND editor = nullptr;
   HIMAGELIST images = nullptr;
   HIMAGELIST stateImages = nullptr;
