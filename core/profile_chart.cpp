@@ -37,6 +37,8 @@ constexpr int kVerticalMargins = 40;       // 20 above and 20 below the plot
 constexpr int kKilometreAxisHeight = 24;
 constexpr int kStatisticsRowHeight = 20;
 constexpr int kLabelRowHeight = 20;
+constexpr int kLabelLead = 10;             // a label starts this far left of its sample
+constexpr int kLabelGap = 5;               // free columns a label keeps after its text
 
 // ---- Axes ----
 constexpr int kKilometreTickPixels = 100;  // about one tick per 100 columns
@@ -64,8 +66,8 @@ constexpr int kSummaryRowOffset = 92;      // the first summary row above the st
 constexpr int kSummaryRows = 5;
 constexpr int kTextDrop = 2;
 constexpr int kRangeDotsX = 70;
-constexpr int kNearBoundX = 55;            // the bound farther from 0 comes first
-constexpr int kFarBoundX = 105;
+constexpr int kFirstBoundX = 55;           // the bound farther from 0
+constexpr int kSecondBoundX = 105;         // the bound nearer to 0
 constexpr int kClassKilometresX = 180;
 constexpr int kClassShareX = 240;
 constexpr int kSummaryLabelX = 270;
@@ -126,7 +128,8 @@ VerticalScale MakeVerticalScale(const ChartLayout& layout, const ChartOptions& o
   VerticalScale scale{};
   scale.climbed = ComputeStatistics(samples, count, classes, config.first, config.last,
                                     config.width, scale.lowest, scale.highest);
-  if (scale.highest - scale.lowest < kMinHeightRange) scale.highest = scale.lowest + kMinHeightRange;
+  if (scale.highest - scale.lowest < kMinHeightRange)
+    scale.highest = scale.lowest + kMinHeightRange;
   // A fixed height of 0 would divide by zero: it counts as "not fixed".
   scale.range = options.fixHeight && options.fixedHeight > 0 ? double(options.fixedHeight)
                                                              : scale.highest - scale.lowest;
@@ -170,8 +173,9 @@ void DrawLocationLabels(CRasterImage& image, const ChartLayout& layout,
     image.FillRect(layout.left + i, labelTop + kLabelRowHeight, 1,
                    kLabelRowHeight * k - bars[i] + layout.plotHeight - kLabelRowHeight,
                    kChartLocationLine);
-    const int width = image.DrawText(layout.left + i - 10, labelTop, locations[location].name.c_str());
-    extent = std::max(extent, width + i + 5);
+    const int width =
+        image.DrawText(layout.left + i - kLabelLead, labelTop, locations[location].name.c_str());
+    extent = std::max(extent, width + i + kLabelGap);
     if (++row == kMaxLabelRows) row = 0;
   }
 }
@@ -235,8 +239,8 @@ void DrawClassRows(CRasterImage& image, const ChartLayout& layout, const SlopeCl
     image.DrawText(left + kRangeDotsX, textY, "..");
     const int lower = c * config.width, upper = (c + 1) * config.width;
     const bool descent = lower < 0 && upper <= 0;
-    image.DrawText(left + kNearBoundX, textY, Printed("%i%%", descent ? lower : upper).c_str());
-    image.DrawText(left + kFarBoundX, textY, Printed("%i%%", descent ? upper : lower).c_str());
+    image.DrawText(left + kFirstBoundX, textY, Printed("%i%%", descent ? lower : upper).c_str());
+    image.DrawText(left + kSecondBoundX, textY, Printed("%i%%", descent ? upper : lower).c_str());
     const SlopeClass& slopeClass = classes[u];
     image.DrawText(left + kClassKilometresX, textY,
                    Printed("%3.2f km", slopeClass.metres * kMetresToKilometres).c_str());
@@ -460,7 +464,8 @@ void ExportProfileChart(const std::vector<double>& longitudes, const std::vector
 
   // One sample per plot column, never more.
   const double step = std::max(routeLength / (plotWidth - 1), kMinSampleStep);
-  const std::int64_t maxSamples = std::min<std::int64_t>(MaxSamplesForStep(routeLength, step), plotWidth);
+  const std::int64_t maxSamples =
+      std::min<std::int64_t>(MaxSamplesForStep(routeLength, step), plotWidth);
   const int points = static_cast<int>(std::min(longitudes.size(), latitudes.size()));
   std::vector<ProfileSample> samples;
   SampleProfile(longitudes.data(), latitudes.data(), points, step, maxSamples, tiles, errorText,
@@ -477,7 +482,8 @@ void ExportProfileChart(const std::vector<double>& longitudes, const std::vector
   }
   if (GetFileKind(path.c_str()) != kFileKindNone) {
     errorText = FormatProgramText(kTextPictureExists, path);
-    if (!host.AskOkCancel(errorText, BuiltInProgramText(kTextCaptionQuestion))) throw kAbortDeclined;
+    if (!host.AskOkCancel(errorText, BuiltInProgramText(kTextCaptionQuestion)))
+      throw kAbortDeclined;
   }
 
   CRasterImage image;

@@ -60,8 +60,8 @@ constexpr int kMaxLabelRows = 8;
 // Pixel quantities of one picture. The profile's baseline is the row
 // top + plotHeight; sample i is drawn in column left + i.
 struct ChartLayout {
-  int width;        // W: 0 means 1024 (768 for the height), limited to 400 ... 16000 (300 ... 16000)
-  int height;       // H
+  int width;        // W: 0 means 1024, then limited to 400 ... 16000
+  int height;       // H: 0 means 768, then limited to 300 ... 16000
   int left;         // L: 40, or 95 with the height axis
   int top;          // T: 20, or 20 * (m + 2) with m label rows
   int plotWidth;    // PW: W - 80, or W - 135 with the height axis

@@ -115,7 +115,8 @@ bool SamePixels(const CRasterImage& a, const CRasterImage& b) {
 }
 
 void KeepPicture(const std::string& name, const std::string& bytes) {
-  if (const char* folder = std::getenv("TOLMARIC_KEEP_CHART")) WriteWholeFile(std::string(folder) + "/" + name, bytes);
+  if (const char* folder = std::getenv("TOLMARIC_KEEP_CHART"))
+    WriteWholeFile(std::string(folder) + "/" + name, bytes);
 }
 
 int AppendBytes(void* context, const void* data, int count) {
@@ -320,7 +321,8 @@ TEST(ChartPicture, FlatRouteHasNoBarsAndItsOutlineOnTheBaseline) {
   Chart chart;
   Draw(chart, SamplesOfHeights(std::vector<double>(300, 1234.0)), Bare());
   for (int x = 40; x < 340; ++x) {
-    EXPECT_TRUE(IsGrey(chart.image.GetPixel(x, 280)) && chart.image.GetPixel(x, 280) != kWhite) << x;
+    const std::uint32_t outline = chart.image.GetPixel(x, 280);
+    EXPECT_TRUE(IsGrey(outline) && outline != kWhite) << x;
     EXPECT_EQ(chart.image.GetPixel(x, 277), kWhite) << x;
   }
   for (int row = 0; row < 300; ++row)
@@ -547,7 +549,8 @@ TEST(ChartPicture, SamePictureOnEveryPlatform) {
     heights.push_back(800.0 + 0.5 * i - 1.5 * std::abs(i % 160 - 80) + 0.3 * ((i * 7) % 11));
   std::vector<ProfileSample> samples = SamplesOfHeights(heights);
   CLocationTable locations;
-  for (const char* name : {"Start", "Br\xFC" "cke", "Alm", "Gipfelkreuz"}) locations.Add({name, 0, 0, 1});
+  for (const char* name : {"Start", "Br\xFC" "cke", "Alm", "Gipfelkreuz"})
+    locations.Add({name, 0, 0, 1});
   samples[5].location = 0;
   samples[30].location = 1;
   samples[60].location = 2;
