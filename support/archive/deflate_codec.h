@@ -71,9 +71,12 @@ class CDeflateCodec {
     kValueBytesPassed = 7,     // bytes through the built-in file read and write
   };
 
-  // Sizes of the work buffers.
+  // Sizes of the work buffers, allocated on first need and kept until
+  // ReleaseBuffers: the 64 KiB buffer serves the stored method as its copy
+  // buffer and file and function sinks as their sliding window; memory
+  // sources are read in place.
   static const std::uint32_t kWindowSize = 32768;
-  static const std::uint32_t kBufferSize = 65536;     // window and staging area
+  static const std::uint32_t kBufferSize = 65536;
   static const std::uint32_t kInputBufferSize = 4096;  // file and function sources
 
   // A caller's source: copies up to size bytes to data and returns how many
@@ -102,8 +105,11 @@ class CDeflateCodec {
   void SetSourceFunction(ReadFunction read, void* context, std::uint32_t seed);
 
   // Sinks. A memory sink fills base from its start and never writes past
-  // capacity bytes. A file sink writes at the stream's position, at most
-  // limit bytes (negative: no limit).
+  // capacity bytes; deflate output goes straight into it, and a stream
+  // longer than capacity fills it to the last byte before failing (kind 3).
+  // File and function sinks receive the output through the 32 KiB window in
+  // pieces of up to 64 KiB. A file sink writes at the stream's position, at
+  // most limit bytes (negative: no limit).
   void SetSinkMemory(std::uint32_t capacity, void* base, std::uint32_t seed);
   void SetSinkFile(std::ostream* file, std::int32_t limit, std::uint32_t seed);
   void SetSinkFunction(WriteFunction write, void* context, std::uint32_t seed);
@@ -128,7 +134,7 @@ class CDeflateCodec {
 
  private:
   struct Run;          // one decoding job: bit reader, output, tables
-  struct TablePool;    // decoding tables, kept between runs
+  struct TablePool;    // decoding tables; the fixed ones are kept between runs
 
   enum BindingMode { kBindMemory, kBindFile, kBindFunction };
 
