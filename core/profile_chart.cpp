@@ -170,9 +170,11 @@ void DrawLocationLabels(CRasterImage& image, const ChartLayout& layout,
     if (extent < i || row >= rows) row = 0;
     const int k = rows - row;
     const int labelTop = layout.top - kLabelRowHeight * k;
-    image.FillRect(layout.left + i, labelTop + kLabelRowHeight, 1,
-                   kLabelRowHeight * k - bars[i] + layout.plotHeight - kLabelRowHeight,
-                   kChartLocationLine);
+    // Down to the pixel above the outline; a profile that rises above the
+    // line's start (fixed height) gets no line rather than one drawn upwards.
+    const int lineLength = kLabelRowHeight * k - bars[i] + layout.plotHeight - kLabelRowHeight;
+    if (lineLength > 0)
+      image.FillRect(layout.left + i, labelTop + kLabelRowHeight, 1, lineLength, kChartLocationLine);
     const int width =
         image.DrawText(layout.left + i - kLabelLead, labelTop, locations[location].name.c_str());
     extent = std::max(extent, width + i + kLabelGap);

@@ -396,6 +396,26 @@ TEST(ChartPicture, LabelsStackWhileTheyOverlap) {
   EXPECT_EQ(chart.image.GetPixel(80, 78), kWhite);
 }
 
+TEST(ChartPicture, NoLocationLineWhereTheProfileRisesAboveIt) {
+  // A fixed height of 1 m sends sample 10 (5 m) far above the picture; its
+  // line would have to run upwards, over the bar, into the label band.
+  std::vector<double> heights(300, 0.0);
+  heights[10] = 5.0;
+  std::vector<ProfileSample> samples = SamplesOfHeights(heights);
+  samples[10].location = 0;
+  CLocationTable locations;
+  locations.Add({"Alpha", 0, 0, 1});
+  ChartOptions options = Bare();
+  options.addLocations = options.fixHeight = true;
+  options.fixedHeight = 1;
+  Chart chart;
+  Draw(chart, samples, options, 0.0, locations, 1);
+  for (int row = 0; row <= 278; ++row) {
+    ASSERT_NE(chart.image.GetPixel(50, row), 0xCCCCCCu) << row;
+    ASSERT_NE(chart.image.GetPixel(50, row), kWhite) << row;
+  }
+}
+
 TEST(ChartPicture, LabelBandStaysEmptyWithLabelsOff) {
   std::vector<ProfileSample> samples = SamplesOfHeights(std::vector<double>(300, 100.0));
   samples[10].location = 0;
