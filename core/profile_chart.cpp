@@ -173,10 +173,10 @@ void DrawLocationLabels(CRasterImage& image, const ChartLayout& layout,
     // Down to the pixel above the outline; a profile that rises above the
     // line's start (fixed height) gets no line rather than one drawn upwards.
     const int lineLength = kLabelRowHeight * k - bars[i] + layout.plotHeight - kLabelRowHeight;
+    const int x = layout.left + i;
     if (lineLength > 0)
-      image.FillRect(layout.left + i, labelTop + kLabelRowHeight, 1, lineLength, kChartLocationLine);
-    const int width =
-        image.DrawText(layout.left + i - kLabelLead, labelTop, locations[location].name.c_str());
+      image.FillRect(x, labelTop + kLabelRowHeight, 1, lineLength, kChartLocationLine);
+    const int width = image.DrawText(x - kLabelLead, labelTop, locations[location].name.c_str());
     extent = std::max(extent, width + i + kLabelGap);
     if (++row == kMaxLabelRows) row = 0;
   }
