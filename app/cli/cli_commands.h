@@ -15,6 +15,14 @@ constexpr int kExitRouteBase = 10;
 int RunRouteCommand(int argc, char** argv);
 void PrintRouteHelp();
 
+// tolmaric height --tiles DIR LON LAT ...
+int RunHeightCommand(int argc, char** argv);
+void PrintHeightHelp();
+
+// tolmaric tiles DIR
+int RunTilesCommand(int argc, char** argv);
+void PrintTilesHelp();
+
 // tolmaric export ROUTE.kml [--tiles DIR] [options]
 int RunExportCommand(int argc, char** argv);
 void PrintExportHelp();

@@ -8,10 +8,6 @@
 #include "app/cli/cli_commands.h"
 #include "app/cli/console_text.h"
 
-// tolmaric height --tiles DIR LON LAT ...; tolmaric tiles DIR
-int RunHeightCommand(int argc, char** argv);
-int RunTilesCommand(int argc, char** argv);
-
 namespace {
 
 struct CliCommand {
