@@ -37,7 +37,8 @@ struct ChartOptions {
   bool addHeights = true;       // BmpAddHeight
   bool addStatistics = true;    // BmpAddStat
   bool fixHeight = false;       // BmpFixHeight
-  std::uint32_t fixedHeight = 300;  // metres the plot height stands for with fixHeight
+  std::uint32_t fixedHeight = 300;  // metres the plot height stands for with fixHeight;
+                                    // 0 scales by the profile's own range, as without it
 };
 
 // The chart's share of the dialog's options; the fixed height comes from
