@@ -1,6 +1,7 @@
 // Distances and route sampling. The factor order of the distance formula is
 // fixed (cos of the longitude difference, cos of the second latitude, cos of
-// the first, plus the sines) so that the Linux and Windows builds produce the
+// the first, plus the sines) and the trigonometry is the program's own
+// (core/portable_math.h), so that the Linux and Windows builds produce the
 // same bits and hence byte-identical reports.
 #include "core/profile_sampler.h"
 
@@ -8,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "core/portable_math.h"
 #include "core/program_texts.h"
 #include "core/run_abort.h"
 #include "core/tile_store.h"
@@ -15,12 +17,12 @@
 double GreatCircleDistance(double longitude1, double latitude1, double longitude2,
                            double latitude2) {
   const double k = kDegreesToRadians;
-  double cosine = std::cos(longitude1 * k - longitude2 * k) * std::cos(latitude2 * k) *
-                      std::cos(latitude1 * k) +
-                  std::sin(latitude2 * k) * std::sin(latitude1 * k);
+  double cosine = PortableCos(longitude1 * k - longitude2 * k) * PortableCos(latitude2 * k) *
+                      PortableCos(latitude1 * k) +
+                  PortableSin(latitude2 * k) * PortableSin(latitude1 * k);
   if (cosine > 1.0) cosine = 1.0;
   if (cosine < -1.0) cosine = -1.0;
-  return kEarthRadius * std::acos(cosine);
+  return kEarthRadius * PortableAcos(cosine);
 }
 
 double RouteLength(const double* longitudes, const double* latitudes, int count) {

@@ -37,6 +37,10 @@ class Cli : public ::testing::Test {
     std::string out = scratch_.File("out.txt"), err = scratch_.File("err.txt");
     std::string command = "\"" + ProgramPath() + "\" " + arguments + " > \"" + out + "\" 2> \"" +
                           err + "\"";
+#ifdef _WIN32
+    // cmd /c drops the first and the last quote of a line that starts with one.
+    command = "\"" + command + "\"";
+#endif
     int status = std::system(command.c_str());
     return {ExitCodeOf(status), ReadWholeFile(out), ReadWholeFile(err)};
   }
