@@ -56,8 +56,15 @@ double Inside(double raw) {
 }
 
 void FuzzCoordinates(const std::uint8_t* data, std::size_t size) {
+  // The input repeated to the tile's size, doubling the filled part each step.
   std::vector<char> tile(static_cast<std::size_t>(kTileBytes));
-  for (std::size_t i = 0; i < tile.size(); ++i) tile[i] = static_cast<char>(data[i % size]);
+  std::size_t filled = size < tile.size() ? size : tile.size();
+  std::memcpy(tile.data(), data, filled);
+  while (filled < tile.size()) {
+    std::size_t copy = filled < tile.size() - filled ? filled : tile.size() - filled;
+    std::memcpy(tile.data() + filled, tile.data(), copy);
+    filled += copy;
+  }
   WriteOnly("N10E010.hgt", tile.data(), tile.size());
   std::string errorText;
   CTileStore store(errorText, Folder());
