@@ -16,6 +16,11 @@ status=0
 for build in native asan win32; do
   echo "== build $build"
   tools/build.sh "$build"
+  if [ "$build" = win32 ]; then
+    # Boot the prefix once, before parallel tests could race to do it.
+    WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
   echo "== test $build"
   ctest --test-dir "build/$build" --output-on-failure -j "$jobs" </dev/null || status=1
 done
