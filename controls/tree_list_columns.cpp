@@ -88,20 +88,20 @@ void CTreeListModel::SetClientWidth(int width) {
 
 namespace {
 
-TreeColumn ColumnFromSpec(const TreeColumnSpec& spec) {
+TreeColumn ColumnFromInfo(const TreeColumnInfo& info) {
   TreeColumn column;
-  if (spec.mask & TLCF_FMT) {
-    int low = spec.format & 3;
+  if (info.mask & TLCF_FMT) {
+    int low = info.format & 3;
     column.align = low == 1 ? 2 : low == 2 ? 1 : 0;
   }
-  column.marked = (spec.mask & TLCF_MARK) && (spec.format & TLCFMT_MARK);
-  column.noResize = (spec.mask & TLCF_FIXED) && (spec.format & TLCFMT_FIXED);
-  if (spec.mask & TLCF_MINWIDTH) column.minWidth = std::abs(spec.minWidth);
-  if (spec.mask & TLCF_WEIGHT) {
+  column.marked = (info.mask & TLCF_MARK) && (info.format & TLCFMT_MARK);
+  column.noResize = (info.mask & TLCF_FIXED) && (info.format & TLCFMT_FIXED);
+  if (info.mask & TLCF_MINWIDTH) column.minWidth = std::abs(info.minWidth);
+  if (info.mask & TLCF_WEIGHT) {
     column.isWeight = true;
-    column.weight = std::clamp(spec.width, 1, 255);
-  } else if (spec.mask & TLCF_WIDTH) {
-    column.fixedWidth = std::max(spec.width, 0);
+    column.weight = std::clamp(info.width, 1, 255);
+  } else if (info.mask & TLCF_WIDTH) {
+    column.fixedWidth = std::max(info.width, 0);
   } else {
     column.isWeight = true;
     column.weight = 1;
@@ -111,10 +111,10 @@ TreeColumn ColumnFromSpec(const TreeColumnSpec& spec) {
 
 }  // namespace
 
-int CTreeListModel::InsertColumn(int position, const TreeColumnSpec& spec) {
+int CTreeListModel::InsertColumn(int position, const TreeColumnInfo& info) {
   if (ColumnCount() >= kTreeMaxColumns) return -1;
   position = ClampColumnPosition(position);
-  TreeColumn column = ColumnFromSpec(spec);
+  TreeColumn column = ColumnFromInfo(info);
   try {
     if (!columns_.empty()) {
       cells_.insert(cells_.begin() + (position - 1), std::vector<std::unique_ptr<TreeCell>>());

@@ -118,7 +118,7 @@ struct TreeColumn {
 };
 
 // What TLM_INSERTCOLUMN reads from the column structure.
-struct TreeColumnSpec {
+struct TreeColumnInfo {
   uint32_t mask = 0;
   int format = 0;
   int width = 0;
@@ -198,7 +198,7 @@ class CTreeListModel {
   TreeColumn* Column(int column);
   int ClampColumnPosition(int position) const;
   // -1 when 32 exist; otherwise the new index, laid out for the client width.
-  int InsertColumn(int position, const TreeColumnSpec& spec);
+  int InsertColumn(int position, const TreeColumnInfo& info);
   bool DeleteColumn(int column);
   // TLM_SETCOLUMNEDIT: 0 refused, 1 stored. repaint tells whether the column looks different.
   int SetColumnEdit(uint32_t packed, const void* choices, bool* repaint = nullptr);

@@ -737,13 +737,13 @@ int HeaderFormat(int align) {
   return HDF_STRING | (align == 2 ? HDF_RIGHT : align == 1 ? HDF_CENTER : HDF_LEFT);
 }
 
-TreeColumnSpec SpecOf(const LVCOLUMNA& column) {
-  TreeColumnSpec spec;
-  spec.mask = column.mask;
-  spec.format = column.fmt;
-  spec.width = column.cx;
-  spec.minWidth = column.iOrder;
-  return spec;
+TreeColumnInfo InfoOf(const LVCOLUMNA& column) {
+  TreeColumnInfo info;
+  info.mask = column.mask;
+  info.format = column.fmt;
+  info.width = column.cx;
+  info.minWidth = column.iOrder;
+  return info;
 }
 
 LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
@@ -751,7 +751,7 @@ LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
   if (!column || m.ColumnCount() >= kTreeMaxColumns) return -1;
   if (!EnsureHeader(w)) return -1;
   int position = m.ClampColumnPosition(static_cast<int>(wp));
-  TreeColumnSpec spec = SpecOf(*column);
+  TreeColumnInfo info = InfoOf(*column);
   HDITEMA item = {};
   item.mask = HDI_WIDTH | HDI_FORMAT;
   int low = (column->mask & TLCF_FMT) ? (column->fmt & 3) : 0;
@@ -770,7 +770,7 @@ LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
   int headerIndex = static_cast<int>(SendMessageA(w->header, HDM_INSERTITEMA, position, reinterpret_cast<LPARAM>(&item)));
   w->applyingWidths = false;
   if (headerIndex < 0) return -1;
-  int index = m.InsertColumn(position, spec);
+  int index = m.InsertColumn(position, info);
   if (index < 0) {
     SendMessageA(w->header, HDM_DELETEITEM, headerIndex, 0);
     return -1;

@@ -31,18 +31,18 @@ std::vector<std::string> Rows(CTreeListModel& model) {
   return texts;
 }
 
-TreeColumnSpec Weighted(int weight) {
-  TreeColumnSpec spec;
-  spec.mask = TLCF_WEIGHT;
-  spec.width = weight;
-  return spec;
+TreeColumnInfo Weighted(int weight) {
+  TreeColumnInfo info;
+  info.mask = TLCF_WEIGHT;
+  info.width = weight;
+  return info;
 }
 
-TreeColumnSpec Fixed(int width) {
-  TreeColumnSpec spec;
-  spec.mask = TLCF_WIDTH;
-  spec.width = width;
-  return spec;
+TreeColumnInfo Fixed(int width) {
+  TreeColumnInfo info;
+  info.mask = TLCF_WIDTH;
+  info.width = width;
+  return info;
 }
 
 // The locations list: weights 35, 20, 20, 20.
@@ -475,12 +475,12 @@ TEST(TreeListColumns, InsertingAColumnMovesCellsAndTheCaretColumn) {
 TEST(TreeListColumns, ColumnStructureFieldsAreRead) {
   CTreeListModel model;
   model.SetClientWidth(400);
-  TreeColumnSpec spec;
-  spec.mask = TLCF_FMT | TLCF_WEIGHT | TLCF_MINWIDTH | TLCF_FIXED;
-  spec.format = 1 | TLCFMT_FIXED;
-  spec.width = 999;
-  spec.minWidth = -40;
-  model.InsertColumn(0, spec);
+  TreeColumnInfo info;
+  info.mask = TLCF_FMT | TLCF_WEIGHT | TLCF_MINWIDTH | TLCF_FIXED;
+  info.format = 1 | TLCFMT_FIXED;
+  info.width = 999;
+  info.minWidth = -40;
+  model.InsertColumn(0, info);
   const TreeColumn* column = model.Column(0);
   EXPECT_EQ(2, column->align);  // right
   EXPECT_EQ(255, column->weight);
@@ -694,7 +694,7 @@ TEST(TreeListRelations, InsertingAfterAnExpandedSiblingSkipsItsRows) {
 TEST(TreeListRelations, ColumnWithoutWidthOrWeightWeighsOne) {
   CTreeListModel model;
   model.SetClientWidth(300);
-  model.InsertColumn(0, TreeColumnSpec());
+  model.InsertColumn(0, TreeColumnInfo());
   model.InsertColumn(1, Weighted(2));
   EXPECT_TRUE(model.Column(0)->isWeight);
   EXPECT_EQ(1, model.Column(0)->weight);
