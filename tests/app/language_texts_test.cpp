@@ -8,12 +8,8 @@
 
 #include "app/registry.h"
 #include "core/program_texts.h"
-#include "tests/app/registry_test_keys.h"
+#include "tests/app/registry_sandbox.h"
 #include "tests/common/test_paths.h"
-
-#ifndef _WIN32
-#include <cstdlib>
-#endif
 
 namespace {
 
@@ -28,19 +24,15 @@ class FakeControls : public IControlTexts {
   std::map<int, std::string> texts;
 };
 
-class LanguageTexts : public ::testing::Test {
+class LanguageTexts : public RegistrySandbox {
  protected:
   void SetUp() override {
-#ifndef _WIN32
-    folder_ = MakeTempDir();
-    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-#endif
-    path_ = UniqueKeyPath();
+    RegistrySandbox::SetUp();
     ResetProgramTexts();
   }
   void TearDown() override {
     ResetProgramTexts();
-    if (!folder_.empty()) RemoveTree(folder_);
+    RegistrySandbox::TearDown();
   }
   void StoreText(const char* name, const char* text) {
     CRegistry key;
@@ -55,7 +47,6 @@ class LanguageTexts : public ::testing::Test {
       key.GetString(text, name);
     return text;
   }
-  std::string folder_, path_;
 };
 
 TEST_F(LanguageTexts, AFirstStartWritesAllFiftyTwoTexts) {

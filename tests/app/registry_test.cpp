@@ -9,30 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/registry_test_keys.h"
+#include "tests/app/registry_sandbox.h"
 #include "tests/common/test_paths.h"
-
-#ifndef _WIN32
-#include <cstdlib>
-#endif
 
 namespace {
 
 using namespace registry;
 
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public RegistrySandbox {
  protected:
-  void SetUp() override {
-#ifndef _WIN32
-    folder_ = MakeTempDir();
-    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-#endif
-    path_ = UniqueKeyPath();
-  }
-  void TearDown() override {
-    if (!folder_.empty()) RemoveTree(folder_);
-  }
-  std::string folder_, path_;
 };
 
 TEST_F(RegistryTest, AMissingKeyOpensOnlyInCreateMode) {

@@ -9,28 +9,13 @@
 #include <vector>
 
 #include "app/registry.h"
-#include "tests/app/registry_test_keys.h"
+#include "tests/app/registry_sandbox.h"
 #include "tests/common/test_paths.h"
-
-#ifndef _WIN32
-#include <cstdlib>
-#endif
 
 namespace {
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public RegistrySandbox {
  protected:
-  void SetUp() override {
-#ifndef _WIN32
-    folder_ = MakeTempDir();
-    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-#endif
-    path_ = UniqueKeyPath();
-  }
-  void TearDown() override {
-    if (!folder_.empty()) RemoveTree(folder_);
-  }
-
   std::vector<std::string> StoredHistory(const char* name) {
     CRegistry key;
     std::vector<char> data;
@@ -45,7 +30,6 @@ class SettingsTest : public ::testing::Test {
     ASSERT_TRUE(key.SetDword(value, name));
   }
 
-  std::string folder_, path_;
   CListComboBox route_, tiles_;
 };
 
