@@ -158,18 +158,27 @@ namespace {
 constexpr double kNoneNearer = 9999999.0;
 constexpr int kSamplesPerThresholdStep = 100;
 constexpr int kSmallestThreshold = 3;
+// A great-circle distance is never shorter than the latitude difference
+// alone, so a sample whose latitude is further off than the radius cannot
+// match and needs no trigonometry; the margin covers the rounding of the
+// law of cosines (tens of metres at worst), so no decision changes.
+constexpr double kLatitudeWindowMargin = 1000.0;
 
 int MatchLocation(ProfileSample* samples, int count, const Location& location,
                   std::int32_t index, int threshold) {
+  const double window =
+      (location.radius + kLatitudeWindowMargin) / (kEarthRadius * kDegreesToRadians);
   int marks = 0;
   double best = kNoneNearer;
   int bestIndex = -1;
   int outsideRun = threshold;
   for (int i = 0; i < count; ++i) {
     ProfileSample& sample = samples[i];
-    const double distance = GreatCircleDistance(sample.longitude, sample.latitude,
-                                                location.longitude, location.latitude);
-    if (distance <= location.radius) {
+    const bool farOff = std::fabs(sample.latitude - location.latitude) > window;
+    const double distance = farOff ? kNoneNearer
+                                   : GreatCircleDistance(sample.longitude, sample.latitude,
+                                                         location.longitude, location.latitude);
+    if (!farOff && distance <= location.radius) {
       outsideRun = 0;
       if (best >= distance && sample.location == kNoLocation) {
         best = distance;

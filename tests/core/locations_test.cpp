@@ -244,3 +244,31 @@ TEST(Matching, ALaterLocationTakesItsNearestFreeSample) {
   EXPECT_EQ(samples[21].location, 1);
   EXPECT_EQ(samples[5].location, 2);
 }
+
+TEST(Matching, LatitudeDistanceDecidesLikeTheFullFormula) {
+  // Samples northwards from 47.0 N; the location's circle holds some of them.
+  std::vector<ProfileSample> samples = EquatorSamples(200);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    samples[i].latitude = 47.0 + samples[i].longitude;  // 10 m steps north
+    samples[i].longitude = 11.0;
+  }
+  const double lat = samples[150].latitude;
+  for (double radius : {0.0, 95.0, 100.0, 500.0, 2000.0, 1e6}) {
+    std::vector<ProfileSample> copy = samples;
+    CLocationTable table = TableOf({{"North", 11.0, lat, radius}});
+    MatchLocations(copy.data(), 200, table);
+    // The one mark of the pass is the nearest sample whose computed
+    // distance is within the radius, found here without any shortcut.
+    int expected = -1;
+    double best = 9999999.0;
+    for (int i = 0; i < 200; ++i) {
+      double d = GreatCircleDistance(11.0, samples[i].latitude, 11.0, lat);
+      if (d <= radius && best >= d) {
+        best = d;
+        expected = i;
+      }
+    }
+    EXPECT_EQ(Marked(copy), expected < 0 ? std::vector<int>{} : std::vector<int>{expected})
+        << radius;
+  }
+}
