@@ -122,6 +122,10 @@ class CZipFile : public CPackArchive {
   void VerifyLocalHeader(ZipEntry& entry);
   // Data.
   void Decode(const ZipEntry& entry, void* buffer, std::uint32_t capacity);
+  // Reads an entry's compressed bytes (as far as the file holds them) in one
+  // piece; false when it is too large or the memory cannot be had.
+  bool ReadWholeEntry(std::uint64_t dataStart, std::uint64_t compressedSize, std::vector<unsigned char>& bytes);
+  static const std::uint64_t kWholeEntryLimit = 64u << 20;
 
   // Raw access to the archive bytes; a short read throws failCode.
   void ReadAt(std::uint64_t position, void* destination, std::size_t count, int failCode);
