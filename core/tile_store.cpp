@@ -161,19 +161,16 @@ double CTileStore::GetHeight(double longitude, double latitude) {
   const std::uint16_t* h = SlotSamples(slot);
   const std::uint16_t* top = h + std::size_t(iy) * kTileSamples;
   const std::uint16_t* bottom = h + std::size_t(iy1) * kTileSamples;
+  // Two triangles share the cell's diagonal; which one holds the point is a
+  // coin toss along a route, so it is chosen by selects, not by a branch.
+  // The terms keep their order in both cases, so results stay bit for bit.
+  const bool upper = dx > dy;
   double lastValid = g_lastValidHeight;
-  double height;
-  if (dx > dy) {
-    const double a = CheckedSample(top[ix], lastValid);
-    const double b = CheckedSample(top[ix1], lastValid);
-    const double c = CheckedSample(bottom[ix1], lastValid);
-    height = a + (b - a) * dx + (c - b) * dy;
-  } else {
-    const double a = CheckedSample(top[ix], lastValid);
-    const double b = CheckedSample(bottom[ix], lastValid);
-    const double c = CheckedSample(bottom[ix1], lastValid);
-    height = a + (c - b) * dx + (b - a) * dy;
-  }
+  const double a = CheckedSample(top[ix], lastValid);
+  const double b = CheckedSample(upper ? top[ix1] : bottom[ix], lastValid);
+  const double c = CheckedSample(bottom[ix1], lastValid);
+  const double ab = b - a, bc = c - b;
+  const double height = a + (upper ? ab : bc) * dx + (upper ? bc : ab) * dy;
   g_lastValidHeight = lastValid;
   return height;
 }
