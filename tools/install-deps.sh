@@ -28,7 +28,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+  apt-get install -y -qq "${missing[@]}" </dev/null
 fi
 
 # The tests check that number reading ignores a German process locale.
