@@ -236,7 +236,11 @@ bool Store::AddKey(const std::string& path) {
 }
 
 KeyNode* Store::Find(const std::string& path) {
-  if (IsRoot(path)) return &keys_[Fold(path)];  // roots always exist
+  if (IsRoot(path)) {  // roots always exist, and are written under their name
+    KeyNode& root = keys_[Fold(path)];
+    if (root.path.empty()) root.path = path;
+    return &root;
+  }
   auto found = keys_.find(Fold(path));
   return found == keys_.end() ? nullptr : &found->second;
 }

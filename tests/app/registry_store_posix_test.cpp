@@ -79,6 +79,26 @@ TEST_F(RegistryStore, DamagedLinesOfEveryKindAreRejected) {
   }
 }
 
+TEST_F(RegistryStore, ValuesOfARootKeyKeepTheStoreReadable) {
+  CRegistry key;
+  ASSERT_TRUE(key.Open(0, "Software\\Orvane\\Tolmaric", CRegistry::kOpenOrCreate));
+  ASSERT_TRUE(key.SetDword(1, "BmpOn"));
+  ASSERT_TRUE(key.Open(0, "", CRegistry::kReadWrite));  // the root key itself
+  ASSERT_TRUE(key.SetString("root", "Top"));
+  key.Close();
+  EXPECT_NE(std::string::npos, ReadWholeFile(store_).find("[HKEY_CURRENT_USER]\n\"Top\"=sz:\"root\"\n"));
+
+  ASSERT_TRUE(key.Open(0, "", CRegistry::kReadOnly));
+  std::string text;
+  EXPECT_TRUE(key.GetString(text, "Top"));
+  EXPECT_EQ("root", text);
+  ASSERT_TRUE(key.Open(0, "Software\\Orvane\\Tolmaric", CRegistry::kReadOnly));
+  std::uint32_t on = 0;
+  EXPECT_TRUE(key.GetDword(on, "BmpOn"));
+  EXPECT_EQ(1u, on);
+  EXPECT_FALSE(std::filesystem::exists(store_ + ".corrupt"));
+}
+
 TEST_F(RegistryStore, AnUnwritableStoreFailsQuietly) {
   setenv("XDG_CONFIG_HOME", "/dev/null/cannot", 1);
   CRegistry key;
