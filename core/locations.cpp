@@ -161,20 +161,30 @@ constexpr int kSmallestThreshold = 3;
 // A great-circle distance is never shorter than the latitude difference
 // alone, so a sample whose latitude is further off than the radius cannot
 // match and needs no trigonometry; the margin covers the rounding of the
-// law of cosines (tens of metres at worst), so no decision changes.
+// law of cosines (tens of metres at worst), so no decision changes. That
+// bound holds only for latitudes within the poles: the file's numbers are
+// unchecked, and beyond a pole the formula folds a point over to the other
+// side, so such latitudes always take the full formula.
 constexpr double kLatitudeWindowMargin = 1000.0;
+constexpr double kPoleLatitude = 90.0;
+
+bool WithinPoles(double latitude) {
+  return latitude >= -kPoleLatitude && latitude <= kPoleLatitude;
+}
 
 int MatchLocation(ProfileSample* samples, int count, const Location& location,
                   std::int32_t index, int threshold) {
   const double window =
       (location.radius + kLatitudeWindowMargin) / (kEarthRadius * kDegreesToRadians);
+  const bool locationWithinPoles = WithinPoles(location.latitude);
   int marks = 0;
   double best = kNoneNearer;
   int bestIndex = -1;
   int outsideRun = threshold;
   for (int i = 0; i < count; ++i) {
     ProfileSample& sample = samples[i];
-    const bool farOff = std::fabs(sample.latitude - location.latitude) > window;
+    const bool farOff = locationWithinPoles && WithinPoles(sample.latitude) &&
+                        std::fabs(sample.latitude - location.latitude) > window;
     const double distance = farOff ? kNoneNearer
                                    : GreatCircleDistance(sample.longitude, sample.latitude,
                                                          location.longitude, location.latitude);

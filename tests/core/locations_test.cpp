@@ -272,3 +272,18 @@ TEST(Matching, LatitudeDistanceDecidesLikeTheFullFormula) {
         << radius;
   }
 }
+
+TEST(Matching, LatitudesBeyondThePoleMatchAsTheFormulaPlacesThem) {
+  // The file's numbers are taken unchecked: latitude 100 at longitude 0 is
+  // where the formula finds latitude 80 at longitude 180.
+  std::vector<ProfileSample> samples = EquatorSamples(20);
+  for (ProfileSample& s : samples) {
+    s.longitude = 180.0;
+    s.latitude = 70.0;
+  }
+  samples[7].latitude = 80.0;
+  ASSERT_LT(GreatCircleDistance(180.0, 80.0, 0.0, 100.0), 1.0);
+  CLocationTable table = TableOf({{"Over the pole", 0.0, 100.0, 50.0}});
+  EXPECT_EQ(MatchLocations(samples.data(), 20, table), 1);
+  EXPECT_EQ(Marked(samples), std::vector<int>{7});
+}
