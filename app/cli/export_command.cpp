@@ -16,6 +16,7 @@
 #include "app/cli/console_text.h"
 #include "app/desktop.h"
 #include "app/language_texts.h"
+#include "app/registry.h"
 #include "app/settings.h"
 #include "core/export_run.h"
 #include "core/locations.h"
@@ -235,6 +236,16 @@ CLocationTable LoadLocations(const std::string& path) {
   return table;
 }
 
+// Whether the store names a tile folder, looked up without creating or
+// writing anything, so that a run refused for want of one leaves no trace.
+bool TileFolderRemembered() {
+  CRegistry key;
+  std::vector<char> data;
+  if (!key.Open(0, kSettingsKeyPath, CRegistry::kReadOnly) || !key.GetMultiString(data, kTileHistory + 1))
+    return false;
+  return data[0] != 0 && !(data[0] == '\x02' && data[1] == 0);
+}
+
 int ExitCodeOf(ExportOutcome outcome) {
   switch (outcome) {
     case ExportOutcome::kSuccess: return kExitOk;
@@ -311,6 +322,10 @@ int RunExportCommand(int argc, char** argv) {
   if (arguments.help) {
     PrintExportHelp();
     return kExitOk;
+  }
+  if (!arguments.tiles && !TileFolderRemembered()) {
+    UsageError("no tile folder given or remembered (--tiles DIR)");
+    return kExitUsage;
   }
   ApplyLanguageTexts(nullptr);
   ExportOptions options;

@@ -76,6 +76,9 @@ TEST_F(CliExport, BadArgumentsWriteNothing) {
     EXPECT_NE(std::string::npos, run.err.find("tolmaric export: ")) << arguments;
     EXPECT_EQ("", run.out) << arguments;
   }
+  Outcome noTiles = Tolmaric(Route());  // no tile folder given, none remembered
+  EXPECT_EQ(2, noTiles.exitCode);
+  EXPECT_NE(std::string::npos, noTiles.err.find("--tiles DIR"));
   EXPECT_FALSE(Exists(config_));
   EXPECT_FALSE(Exists(Report()));
   EXPECT_FALSE(Exists(Picture()));
