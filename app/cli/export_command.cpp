@@ -121,6 +121,10 @@ bool ParseArguments(int argc, char** argv, ExportArguments& arguments) {
     } else if (ParseSwitch(argument, arguments)) {
     } else if (std::strcmp(argument, "--tiles") == 0) {
       if (!TakeValue(argc, argv, i, arguments.tiles)) return false;
+      if (!*arguments.tiles) {
+        UsageError("--tiles needs a folder");
+        return false;
+      }
     } else if (std::strcmp(argument, "--locations") == 0) {
       if (!TakeValue(argc, argv, i, arguments.locations)) return false;
     } else if (std::strcmp(argument, "--width") == 0) {

@@ -69,7 +69,7 @@ TEST_F(CliExport, WritesTheCheckedReportAndPictureByteForByte) {
 
 TEST_F(CliExport, BadArgumentsWriteNothing) {
   const char* cases[] = {" --frobnicate", " --width abc", " --width", " --class-width 11", " --class-width 0",
-                         " --classes 7",  " --step -5",   " second.kml"};
+                         " --classes 7",  " --step -5",   " second.kml",  " --tiles ''"};
   for (const char* arguments : cases) {
     Outcome run = Tolmaric(Route() + Tiles() + arguments);
     EXPECT_EQ(2, run.exitCode) << arguments;
