@@ -18,6 +18,8 @@
 
 #include "app/desktop.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -264,6 +266,7 @@ bool Store::Parse(const std::string& text) {
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();  // edited on Windows
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       if (line.back() != ']' || line.size() < 3) return false;
@@ -329,6 +332,27 @@ long Store::Save() {
   return kSuccess;
 }
 
+// Every change reads the file again and writes it back under an exclusive
+// lock, so two programs saving at once never drop each other's values.
+class StoreLock {
+ public:
+  StoreLock() {
+    std::string path = StorePath();
+    if (path.empty()) return;
+    MakeFolders(path);
+    descriptor_ = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (descriptor_ >= 0) flock(descriptor_, LOCK_EX);
+  }
+  ~StoreLock() {
+    if (descriptor_ >= 0) close(descriptor_);  // closing releases the lock
+  }
+  StoreLock(const StoreLock&) = delete;
+  StoreLock& operator=(const StoreLock&) = delete;
+
+ private:
+  int descriptor_ = -1;
+};
+
 // ---- handles ----
 
 const char* RootName(Key key) {
@@ -385,6 +409,8 @@ long OpenKey(Key parent, const char* subKey, bool writable, Key* result) {
 
 long CreateKey(Key parent, const char* subKey, Key* result) {
   *result = 0;
+  StoreLock lock;
+  TheStore().Load();
   std::string path;
   if (!ChildPath(parent, subKey, path)) return kInvalidHandle;
   if (TheStore().AddKey(path)) {
@@ -423,6 +449,8 @@ long SetValue(Key key, const char* name, std::uint32_t type, const unsigned char
   if (!handle) return kInvalidHandle;
   if (!handle->writable) return kAccessDenied;
   if (!data && size) return kInvalidParameter;
+  StoreLock lock;
+  TheStore().Load();
   KeyNode* node = TheStore().Find(handle->path);
   if (!node) return kFileNotFound;  // deleted by another process meanwhile
   std::string valueName = name ? name : "";

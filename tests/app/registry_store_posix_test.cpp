@@ -41,13 +41,38 @@ TEST_F(RegistryStore, WritesAReadableFileThatRoundTripsEveryByte) {
   std::string text;
   ASSERT_TRUE(key.GetString(text, "Text68"));
   EXPECT_EQ(awkward, text);
-  // No temporary file is left behind.
-  int files = 0;
+  // No temporary file is left behind (the lock file stays, empty).
   for (const auto& entry : std::filesystem::directory_iterator(folder_ + "/tolmaric")) {
-    (void)entry;
-    ++files;
+    std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "registry" || name == "registry.lock") << name;
   }
-  EXPECT_EQ(1, files);
+}
+
+TEST_F(RegistryStore, AChangeKeepsWhatAnotherProgramSavedMeanwhile) {
+  CRegistry key;
+  ASSERT_TRUE(key.Open(0, "Software\\Orvane\\Tolmaric", CRegistry::kOpenOrCreate));
+  ASSERT_TRUE(key.SetDword(1, "BmpOn"));
+  // Another run of the program stores a value while this key is open.
+  std::string file = ReadWholeFile(store_);
+  ASSERT_TRUE(WriteWholeFile(store_, file + "\"StatSel\"=dword:00000003\n"));
+  ASSERT_TRUE(key.SetDword(0, "TextOn"));
+  key.Close();
+  ASSERT_TRUE(key.Open(0, "Software\\Orvane\\Tolmaric", CRegistry::kReadOnly));
+  std::uint32_t value = 0;
+  EXPECT_TRUE(key.GetDword(value, "StatSel"));
+  EXPECT_EQ(3u, value);
+  EXPECT_TRUE(key.GetDword(value, "BmpOn"));
+  EXPECT_EQ(1u, value);
+}
+
+TEST_F(RegistryStore, AFileEditedWithWindowsLineEndsStillReads) {
+  std::filesystem::create_directories(folder_ + "/tolmaric");
+  ASSERT_TRUE(WriteWholeFile(store_, "; edited\r\n[HKEY_CURRENT_USER\\K\\Language]\r\n\"Text22\"=sz:\"Start\"\r\n"));
+  CRegistry key;
+  ASSERT_TRUE(key.Open(0, "K\\Language", CRegistry::kReadOnly));
+  std::string text;
+  EXPECT_TRUE(key.GetString(text, "Text22"));
+  EXPECT_EQ("Start", text);
 }
 
 TEST_F(RegistryStore, ADamagedFileReadsAsEmptyAndIsKeptAside) {
