@@ -8,71 +8,22 @@
 // time: the build machines are shared) and the ratio (above 1: faster than
 // zlib) as counters.
 #include <benchmark/benchmark.h>
-#include <zlib.h>
-
-#include <time.h>
 
 #include <cstdint>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/tile_yardstick.h"
 #include "support/archive/zip_file.h"
 
 namespace {
 
-const std::uint32_t kTileBytes = 2884802;
-
-std::string TilePath() { return std::string(TOLMARIC_SOURCE_DIR) + "/examples/tiles/N42E001.hgt.zip"; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-// The entry's compressed bytes, located by CZipFile's own table.
-std::string CompressedEntry() {
-  CZipFile zip;
-  if (zip.Open(TilePath().c_str(), CPackArchive::kModeRead, 9) != 0) throw std::runtime_error("open");
-  const ZipEntry* entry = zip.GetEntry(0);
-  if (!entry || entry->method != 8 || entry->uncompressedSize != kTileBytes) throw std::runtime_error("entry");
-  std::size_t data = entry->localHeaderOffset + 30 + entry->localNameLength + entry->localExtraLength;
-  return ReadFile(TilePath()).substr(data, entry->compressedSize);
-}
-
-const std::string& Compressed() {
-  static const std::string bytes = CompressedEntry();
-  return bytes;
-}
+using namespace tile_yardstick;
 
 void ExtractWithZipFile(CZipFile& zip, std::vector<unsigned char>& out) {
   if (zip.ExtractToMemory(0, out.data(), kTileBytes) != 0) throw std::runtime_error(zip.GetErrorText());
 }
-
-struct ZlibInflater {
-  ZlibInflater() {
-    std::memset(&stream, 0, sizeof stream);
-    inflateInit2(&stream, -15);
-  }
-  ~ZlibInflater() { inflateEnd(&stream); }
-
-  void Inflate(std::vector<unsigned char>& out) {
-    const std::string& in = Compressed();
-    inflateReset(&stream);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    stream.avail_in = static_cast<uInt>(in.size());
-    stream.next_out = out.data();
-    stream.avail_out = static_cast<uInt>(out.size());
-    if (inflate(&stream, Z_FINISH) != Z_STREAM_END || stream.total_out != kTileBytes) {
-      throw std::runtime_error("zlib failed");
-    }
-  }
-
-  z_stream stream;
-};
 
 void BM_ZipExtractTile(benchmark::State& state) {
   CZipFile zip;
@@ -112,12 +63,6 @@ void BM_ZlibInflateTile(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kTileBytes);
 }
 BENCHMARK(BM_ZlibInflateTile)->Unit(benchmark::kMillisecond);
-
-double ThreadSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
 
 void BM_ZipExtractTileRatio(benchmark::State& state) {
   CZipFile zip;
