@@ -789,3 +789,18 @@ double ParseDecimal(const char* text, const char** end) {
   if (end) *end = p;
   return negative ? -value : value;
 }
+
+std::int32_t SaturatedIntFromText(const std::string& text) {
+  constexpr std::int64_t kBeyond = 0x80000000LL;  // |INT32_MIN|
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kBeyond) value = kBeyond;
+  }
+  if (negative) return static_cast<std::int32_t>(-value);
+  return static_cast<std::int32_t>(value < kBeyond ? value : kBeyond - 1);
+}

@@ -8,6 +8,7 @@
 // the terminating zero, so a scanner never runs past the end of a text.
 #pragma once
 #include <cstdint>
+#include <string>
 
 // ---- Character classes ------------------------------------------------------
 // A byte belongs to every class whose bit is set in its table entry.
@@ -173,3 +174,8 @@ int MatchPattern(const char* pattern, int patternLength, const char* text, int t
 // decimal prefix. Without any digit the result is 0 and *end == text.
 // Values beyond the range of double give +-infinity or +-0 like strtod.
 double ParseDecimal(const char* text, const char** end);
+
+// The whole number at the start of an entry field's text: blanks and tabs,
+// an optional sign, decimal digits; anything after them is ignored. Values
+// beyond 32 bits saturate at INT32_MIN / INT32_MAX; no digits give 0.
+std::int32_t SaturatedIntFromText(const std::string& text);
