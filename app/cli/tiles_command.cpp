@@ -13,9 +13,6 @@
 #include "core/tile_store.h"
 #include "support/file_path.h"
 
-// Some tile was not usable, or the folder held none.
-constexpr int kExitUnusableTiles = 21;
-
 namespace {
 
 bool EndsWithNoCase(const std::string& text, const std::string& ending) {
@@ -69,10 +66,10 @@ const char* StateText(TileFileState state) {
     case TileFileState::kWrongSize:
       return "NOT USABLE: not 2884802 bytes long (the run stops with a message)";
     case TileFileState::kNotOpened:
-      return "NOT USABLE: cannot be opened or read (the run stops with a message)";
+      return "NOT USABLE: not a file that can be opened and read (the run stops with a message)";
     case TileFileState::kArchiveUnusable:
       return "NOT USABLE: not a ZIP archive, or its first entry is not a tile "
-             "(the profile shows 0 m there)";
+             "(the run stops with a message)";
     case TileFileState::kNotUnpacked:
       return "NOT USABLE: the first entry fails to unpack (the run stops with a message)";
     case TileFileState::kNoMemory:
@@ -115,13 +112,13 @@ void PrintTilesHelp() {
                    "the last valid height) and its negative heights (treated like voids).\n"
                    "\n"
                    "Exit code 0 when every tile is usable, 21 when one is not or the folder\n"
-                   "holds none, 2 for wrong arguments.\n");
+                   "holds none or cannot be read, 2 for wrong arguments.\n");
 }
 
 int RunTilesCommand(int argc, char** argv) {
   const char* folder = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+    if (IsHelpArgument(argv[i])) {
       PrintTilesHelp();
       return kExitOk;
     }
@@ -139,6 +136,10 @@ int RunTilesCommand(int argc, char** argv) {
   if (kind != kFileKindFolder && kind != kFileKindDriveRoot) {
     WriteConsoleText(stderr, std::string("tolmaric tiles: not a folder: ") + folder + "\n");
     return kExitUsage;
+  }
+  if (!CanListFolder(folder)) {
+    WriteConsoleText(stderr, std::string("tolmaric tiles: the folder cannot be read: ") + folder + "\n");
+    return kExitUnusableTiles;
   }
   std::vector<std::string> names = TileFilesIn(folder);
   if (names.empty()) {
