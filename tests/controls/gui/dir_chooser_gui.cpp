@@ -170,6 +170,26 @@ TEST_F(DirChooserWindow, ReturnInTheFolderListOpensASubfolderAndAcceptsTheCurren
   EXPECT_EQ(root + "\\beta", chooser.GetPath(0));
 }
 
+TEST_F(DirChooserWindow, LettersTypedInTheFolderListSelectTheEntryTheyBegin) {
+  ScriptedChooser chooser;
+  chooser.SetPath(root.c_str());
+  chooser.steps = {
+      [&](ScriptedChooser& dialog) {
+        SetFocus(dialog.List());
+        PostMessageA(dialog.List(), WM_CHAR, 'B', 0);
+      },
+      [&](ScriptedChooser& dialog) {
+        EXPECT_EQ(dialog.EntryIndex("beta"), SendMessageA(dialog.List(), LB_GETCURSEL, 0, 0));
+        PostMessageA(dialog.List(), WM_CHAR, 'q', 0);  // nothing begins "bq" or "q": the selection stays
+      },
+      [&](ScriptedChooser& dialog) {
+        EXPECT_EQ(dialog.EntryIndex("beta"), SendMessageA(dialog.List(), LB_GETCURSEL, 0, 0));
+        EXPECT_EQ(root, dialog.GetPath(0));  // selecting is not opening
+      },
+  };
+  EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
+}
+
 TEST_F(DirChooserWindow, AFolderThatCannotBeMadeGivesOneMessageAndTheDialogStaysOpen) {
   ScriptedChooser chooser;
   chooser.SetPath(root.c_str());
