@@ -117,10 +117,21 @@ class DirChooserWindow : public ::testing::Test {
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
   }
-  void TearDown() override {
-    DeleteFileA((root + "\\beta\\b.txt").c_str());
-    for (const char* folder : {"\\alpha\\inner", "\\alpha\\gamma", "\\alpha", "\\beta", ""})
-      RemoveDirectoryA((root + folder).c_str());
+  void TearDown() override { RemoveTree(root); }
+
+  static void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + "\\" + name);
+        else DeleteFileA((folder + "\\" + name).c_str());
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
   }
 
   std::string root;
@@ -188,6 +199,23 @@ TEST_F(DirChooserWindow, LettersTypedInTheFolderListSelectTheEntryTheyBegin) {
       },
   };
   EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
+}
+
+TEST_F(DirChooserWindow, EachWheelMessageScrollsTheFolderListByOneEntry) {
+  for (int i = 0; i < 40; i++)
+    ASSERT_TRUE(CreateDirectoryA((root + "\\alpha\\inner\\f" + std::to_string(100 + i)).c_str(), nullptr));
+  ScriptedChooser chooser;
+  chooser.SetPath((root + "\\alpha\\inner").c_str());
+  std::vector<LRESULT> tops;
+  chooser.steps = {[&](ScriptedChooser& dialog) {
+    SendMessageA(dialog.List(), LB_SETTOPINDEX, 0, 0);
+    for (int delta : {-120, -360, 120, 120, 120}) {
+      SendMessageA(dialog.List(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+      tops.push_back(SendMessageA(dialog.List(), LB_GETTOPINDEX, 0, 0));
+    }
+  }};
+  EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
+  EXPECT_EQ((std::vector<LRESULT>{1, 2, 1, 0, 0}), tops);
 }
 
 TEST_F(DirChooserWindow, AFolderThatCannotBeMadeGivesOneMessageAndTheDialogStaysOpen) {
