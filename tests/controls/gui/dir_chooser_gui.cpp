@@ -201,6 +201,30 @@ TEST_F(DirChooserWindow, LettersTypedInTheFolderListSelectTheEntryTheyBegin) {
   EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
 }
 
+TEST_F(DirChooserWindow, ArrowKeysInTheDriveListGoToTheNextDriveAndBackToTheFolderLeft) {
+  ScriptedChooser chooser;
+  chooser.SetPath((root + "\\alpha").c_str());
+  std::string expectedThere, pathThere;
+  chooser.steps = {
+      [&](ScriptedChooser& dialog) {
+        int next = dialog.State().SelectedDrive() + 1;
+        ASSERT_LT(next, static_cast<int>(dialog.State().Drives().size()));
+        const DriveEntry& drive = dialog.State().Drives()[next];
+        expectedThere = drive.kind == DriveEntry::kNetwork ? "\\\\" : drive.text;
+        HWND drives = dialog.Item(CDirChooserDlg::kDriveListId);
+        SetFocus(drives);
+        PostMessageA(drives, WM_KEYDOWN, VK_DOWN, 0);
+      },
+      [&](ScriptedChooser& dialog) {
+        pathThere = dialog.GetPath(0);
+        PostMessageA(dialog.Item(CDirChooserDlg::kDriveListId), WM_KEYDOWN, VK_UP, 0);
+      },
+  };
+  EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
+  EXPECT_EQ(expectedThere, pathThere);
+  EXPECT_EQ(root + "\\alpha", chooser.GetPath(0));
+}
+
 TEST_F(DirChooserWindow, EachWheelMessageScrollsTheFolderListByOneEntry) {
   for (int i = 0; i < 40; i++)
     ASSERT_TRUE(CreateDirectoryA((root + "\\alpha\\inner\\f" + std::to_string(100 + i)).c_str(), nullptr));
