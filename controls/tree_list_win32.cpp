@@ -43,18 +43,23 @@ TreeListLock::~TreeListLock() {
   if (--window_->lockDepth == 0) ReleaseSemaphore(window_->semaphore, 1, nullptr);
 }
 
+TreeListUnlock::TreeListUnlock(TreeListWindow* window) : window_(window), depth_(window->lockDepth) {
+  window_->lockDepth = 0;
+  if (depth_) ReleaseSemaphore(window_->semaphore, 1, nullptr);
+}
+
+TreeListUnlock::~TreeListUnlock() {
+  if (depth_) WaitForSingleObject(window_->semaphore, INFINITE);
+  window_->lockDepth = depth_;
+}
+
 LRESULT Notify(TreeListWindow* w, NMHDR* header, int code) {
   header->hwndFrom = w->hwnd;
   header->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(w->hwnd));
   header->code = static_cast<UINT>(code);
   HWND parent = GetParent(w->hwnd);
-  int depth = w->lockDepth;
-  w->lockDepth = 0;
-  if (depth) ReleaseSemaphore(w->semaphore, 1, nullptr);
-  LRESULT result = SendMessageA(parent, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
-  if (depth) WaitForSingleObject(w->semaphore, INFINITE);
-  w->lockDepth = depth;
-  return result;
+  TreeListUnlock unlock(w);
+  return SendMessageA(parent, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
 }
 
 LRESULT NotifySimple(TreeListWindow* w, int code) {
@@ -446,14 +451,9 @@ int CallbackSortCompare(TreeListWindow* w, TreeHandle sibling, const TVINSERTSTR
   if (!compare) return CompareTextNoCase(siblingText, newText);
   const TreeItem* item = w->model.Item(sibling);
   LPARAM siblingParam = item ? item->param : 0;
-  int depth = w->lockDepth;
-  w->lockDepth = 0;
-  ReleaseSemaphore(w->semaphore, 1, nullptr);
-  int order = compare(w->hwnd, reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(sibling)),
-                      siblingText.c_str(), newText.c_str(), siblingParam, insert->item.lParam);
-  WaitForSingleObject(w->semaphore, INFINITE);
-  w->lockDepth = depth;
-  return order;
+  TreeListUnlock unlock(w);
+  return compare(w->hwnd, reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(sibling)), siblingText.c_str(),
+                 newText.c_str(), siblingParam, insert->item.lParam);
 }
 
 LRESULT OnInsertItem(TreeListWindow* w, const TVINSERTSTRUCTA* insert) {
@@ -599,13 +599,8 @@ LRESULT OnSortChildren(TreeListWindow* w, WPARAM recurse, TreeHandle parent, PFN
   auto byClient = [w, compare, sortParam](TreeHandle a, TreeHandle b) {
     LPARAM pa = w->model.Exists(a) ? w->model.Item(a)->param : 0;
     LPARAM pb = w->model.Exists(b) ? w->model.Item(b)->param : 0;
-    int depth = w->lockDepth;
-    w->lockDepth = 0;
-    ReleaseSemaphore(w->semaphore, 1, nullptr);
-    int order = compare(pa, pb, sortParam);
-    WaitForSingleObject(w->semaphore, INFINITE);
-    w->lockDepth = depth;
-    return order;
+    TreeListUnlock unlock(w);
+    return compare(pa, pb, sortParam);
   };
   bool ok = compare ? w->model.SortChildren(parent, recurse != 0, byClient)
                     : w->model.SortChildren(parent, recurse != 0, byText);

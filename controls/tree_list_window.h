@@ -115,7 +115,7 @@ TreeListWindow* RecordOf(HWND hwnd);
 
 // Holds the instance semaphore while a message is handled. Messages that a
 // handler causes on the same thread (child windows, focus changes) nest
-// without waiting again; notifications release it through Notify.
+// without waiting again.
 class TreeListLock {
  public:
   explicit TreeListLock(TreeListWindow* window);
@@ -124,6 +124,21 @@ class TreeListLock {
   TreeListLock& operator=(const TreeListLock&) = delete;
  private:
   TreeListWindow* window_;
+};
+
+// Lets go of the semaphore for the length of a call out of the control (a
+// notification, a sort comparison), so the parent or the client may call
+// back in, and takes it again at the depth it was held. Outside a message
+// (depth 0) there is nothing to let go of.
+class TreeListUnlock {
+ public:
+  explicit TreeListUnlock(TreeListWindow* window);
+  ~TreeListUnlock();
+  TreeListUnlock(const TreeListUnlock&) = delete;
+  TreeListUnlock& operator=(const TreeListUnlock&) = delete;
+ private:
+  TreeListWindow* window_;
+  int depth_;
 };
 
 // ---- tree_list_win32.cpp ----
