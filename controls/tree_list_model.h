@@ -68,6 +68,27 @@ struct TreeItemData {
   intptr_t param = 0;
 };
 
+// The colour slots (TVM_SETBKCOLOR's wParam) and what each one paints. Slots
+// the client has not set follow the system colours.
+enum TreeColorSlot : int {
+  kSlotBackground = 0,
+  kSlotOddRows = 1,       // every other row, with TLS_EX_ALTROWS
+  kSlotEvenRows = 2,      // the other rows
+  kSlotGrid = 3,
+  kSlotText = 4,          // TVM_SETTEXTCOLOR
+  kSlotLines = 5,         // TVM_SETLINECOLOR: tree lines, the plain button's sign
+  kSlotButtonFrame = 6,   // the plain expand button's frame
+  kSlotInvertedText = 7,
+  kSlotMarkedOdd = 8,     // selected rows on kSlotOddRows, with TLS_EX_ROWMARK
+  kSlotMarkedEven = 9,    // selected rows on kSlotEvenRows
+  kSlotInsertMark = 10,   // TVM_SETINSERTMARKCOLOR
+  kSlotWindow = 11,
+  kSlotWindowDark = 12,
+  kSlotOddRowsDark = 13,
+  kSlotEvenRowsDark = 14,
+  kSlotScrollMix = 15,
+};
+
 struct TreeColors {
   TreeColor text = 0, background = 0;
   bool hasText = false, hasBackground = false;
@@ -226,7 +247,7 @@ class CTreeListModel {
   // TVM_SETEXTENDEDSTYLE: mask 0 means all bits; returns the old word.
   uint32_t SetExtendedStyle(uint32_t mask, uint32_t styles);
 
-  // ---- Colour slots ----
+  // ---- Colour slots (TreeColorSlot) ----
   static constexpr int kColorSlots = 16;
   TreeColor colors[kColorSlots] = {};
   bool colorSet[kColorSlots] = {};

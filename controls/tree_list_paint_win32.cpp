@@ -388,9 +388,9 @@ COLORREF RowBackground(TreeListWindow* w, size_t row, bool selected) {
   const TreeColor* slot = w->model.colors;
   uint32_t ex = w->model.extendedStyle;
   bool odd = (row & 1) != 0;
-  if (selected && (ex & TLS_EX_ROWMARK)) return (ex & TLS_EX_ALTROWS) && odd ? slot[8] : slot[9];
-  if (ex & TLS_EX_ALTROWS) return odd ? slot[1] : slot[2];
-  return slot[0];
+  if (selected && (ex & TLS_EX_ROWMARK)) return (ex & TLS_EX_ALTROWS) && odd ? slot[kSlotMarkedOdd] : slot[kSlotMarkedEven];
+  if (ex & TLS_EX_ALTROWS) return odd ? slot[kSlotOddRows] : slot[kSlotEvenRows];
+  return slot[kSlotBackground];
 }
 
 bool CellHighlighted(TreeListWindow* w, const RowPaint& p, int column) {
@@ -447,9 +447,9 @@ void DrawButton(TreeListWindow* w, const RowPaint& p, int left) {
     theme.DrawThemeBackground(w->theme, p.dc, kGlyphPart, open ? kGlyphOpened : kGlyphClosed, &glyph, nullptr);
     return;
   }
-  Fill(p.dc, box, w->model.colors[0]);
-  HPEN frame = CreatePen(PS_SOLID, 1, w->model.colors[6]);
-  HPEN sign = CreatePen(PS_SOLID, 1, w->model.colors[5]);
+  Fill(p.dc, box, w->model.colors[kSlotBackground]);
+  HPEN frame = CreatePen(PS_SOLID, 1, w->model.colors[kSlotButtonFrame]);
+  HPEN sign = CreatePen(PS_SOLID, 1, w->model.colors[kSlotLines]);
   HGDIOBJ old = SelectObject(p.dc, frame);
   HGDIOBJ oldBrush = SelectObject(p.dc, GetStockObject(NULL_BRUSH));
   Rectangle(p.dc, box.left, box.top, box.right, box.bottom);
@@ -504,7 +504,7 @@ void PaintTreeCell(TreeListWindow* w, const RowPaint& p, RECT cell) {
   std::string label = DisplayText(w, p.handle, 0);
   bool highlighted = CellHighlighted(w, p, 0);
   const TreeColors& own = p.item->colors;
-  COLORREF color = own.hasText ? own.text : w->model.colors[4];
+  COLORREF color = own.hasText ? own.text : w->model.colors[kSlotText];
   if (highlighted) {
     RECT mark = text;
     if (!(w->style & TVS_FULLROWSELECT) && !(w->model.extendedStyle & TLS_EX_CELLSELECT))
@@ -529,7 +529,7 @@ void PaintCell(TreeListWindow* w, const RowPaint& p, int column, RECT cell) {
     ImageList_Draw(w->images, data->image, p.dc, x, p.top, ILD_TRANSPARENT);
     x += ImageWidth(w->images);
   }
-  COLORREF color = data && data->colors.hasText ? data->colors.text : w->model.colors[4];
+  COLORREF color = data && data->colors.hasText ? data->colors.text : w->model.colors[kSlotText];
   RECT text = {x, p.top, cell.right, p.bottom};
   if (CellHighlighted(w, p, column)) {
     Fill(p.dc, text, GetSysColor(w->hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
@@ -542,11 +542,11 @@ void PaintCell(TreeListWindow* w, const RowPaint& p, int column, RECT cell) {
 
 void PaintGrid(TreeListWindow* w, HDC dc, int top, int bottom) {
   RECT line = {0, bottom, w->model.ClientWidth(), bottom + 1};
-  Fill(dc, line, w->model.colors[3]);
+  Fill(dc, line, w->model.colors[kSlotGrid]);
   for (int c = 0; c < w->model.ColumnCount(); ++c) {
     int x = w->model.Column(c)->right - w->scrollX - 1;
     RECT border = {x, top, x + 1, bottom};
-    if (x >= 0) Fill(dc, border, w->model.colors[3]);
+    if (x >= 0) Fill(dc, border, w->model.colors[kSlotGrid]);
   }
 }
 
@@ -572,7 +572,7 @@ void PaintRow(TreeListWindow* w, HDC dc, size_t row, int top) {
     TreeColors* own = c == 0 ? &w->model.Item(p.handle)->colors
                              : (w->model.FindCell(p.handle, c) ? &w->model.Cell(p.handle, c)->colors : nullptr);
     if (own && own->hasBackground) Fill(dc, cell, own->background);
-    if (p.handle == w->insertMark && c == 0) Fill(dc, cell, w->model.colors[10]);
+    if (p.handle == w->insertMark && c == 0) Fill(dc, cell, w->model.colors[kSlotInsertMark]);
     if (c == 0) PaintTreeCell(w, p, cell); else PaintCell(w, p, c, cell);
     p.item = w->model.Item(p.handle);
     if (!p.item) return;
@@ -593,7 +593,7 @@ void PaintRows(TreeListWindow* w, HDC dc) {
     top += height;
   }
   RECT rest = {0, top, w->model.ClientWidth(), w->clientHeight};
-  if (rest.top < rest.bottom) Fill(dc, rest, w->model.colors[0]);
+  if (rest.top < rest.bottom) Fill(dc, rest, w->model.colors[kSlotBackground]);
   SelectObject(dc, oldFont);
 }
 

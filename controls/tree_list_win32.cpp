@@ -19,7 +19,6 @@ namespace {
 constexpr LONG kMaxSemaphoreCount = 0x70000000;
 constexpr int kHeaderId = 1;
 constexpr int kSlotCount = CTreeListModel::kColorSlots;
-constexpr int kInsertMarkSlot = 10;
 constexpr uint32_t kRepaintStyles = TLS_EX_MULTISELECT | TLS_EX_ALTROWS | TLS_EX_CELLSELECT |
                                     TLS_EX_ROWMARK | TLS_EX_REPAINTBIT;
 constexpr DWORD kRootLineStyles = 0x0347;
@@ -211,7 +210,7 @@ void ComputeRowHeight(TreeListWindow* w) {
   metrics.textHeight = w->textHeight;
   metrics.stateImageHeight = ImageHeight(w->stateImages);
   metrics.imageHeight = ImageHeight(w->images);
-  for (HIMAGELIST list : w->otherImages) metrics.otherImageHeight = std::max(metrics.otherImageHeight, ImageHeight(list));
+  for (HIMAGELIST list : w->extraImages) metrics.otherImageHeight = std::max(metrics.otherImageHeight, ImageHeight(list));
   metrics.gridLines = (w->model.extendedStyle & TLS_EX_GRIDLINES) != 0;
   metrics.evenHeights = (w->style & kEvenHeightStyle) != 0;
   int old = w->model.ItemHeight();
@@ -307,7 +306,7 @@ void DestroyImageLists(TreeListWindow* w) {
   if (onlyOwn) return;
   if (w->images) ImageList_Destroy(w->images);
   if (w->headerImages) ImageList_Destroy(w->headerImages);
-  for (HIMAGELIST& list : w->otherImages) {
+  for (HIMAGELIST& list : w->extraImages) {
     if (list) ImageList_Destroy(list);
     list = nullptr;
   }
@@ -608,23 +607,30 @@ LRESULT OnSortChildren(TreeListWindow* w, WPARAM recurse, TreeHandle parent, PFN
   return ok;
 }
 
+HIMAGELIST* ExtraImageList(TreeListWindow* w, WPARAM kind) {
+  if (kind < kFirstExtraImageList || kind >= kFirstExtraImageList + kExtraImageLists) return nullptr;
+  return &w->extraImages[kind - kFirstExtraImageList];
+}
+
 LRESULT OnSetImageList(TreeListWindow* w, WPARAM kind, HIMAGELIST list) {
   HIMAGELIST old = nullptr;
-  switch (kind) {
-    case TVSIL_NORMAL: old = w->images; w->images = list; break;
-    case TVSIL_STATE:
-      old = w->ownStateImages ? nullptr : w->stateImages;
-      if (w->ownStateImages) DestroyOwnCheckBoxImages(w);
-      w->stateImages = list;
-      break;
-    case 1:
-      old = w->headerImages;
-      w->headerImages = list;
-      if (w->header) SendMessageA(w->header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
-      break;
-    case 3: old = w->otherImages[0]; w->otherImages[0] = list; break;
-    case 4: old = w->otherImages[1]; w->otherImages[1] = list; break;
-    default: return 0;
+  HIMAGELIST* extra = ExtraImageList(w, kind);
+  if (extra) {
+    old = *extra;
+    *extra = list;
+  } else if (kind == TVSIL_NORMAL) {
+    old = w->images;
+    w->images = list;
+  } else if (kind == TVSIL_STATE) {
+    old = w->ownStateImages ? nullptr : w->stateImages;
+    if (w->ownStateImages) DestroyOwnCheckBoxImages(w);
+    w->stateImages = list;
+  } else if (kind == kHeaderImageList) {
+    old = w->headerImages;
+    w->headerImages = list;
+    if (w->header) SendMessageA(w->header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
+  } else {
+    return 0;
   }
   ComputeRowHeight(w);
   RepaintAll(w);
@@ -632,14 +638,11 @@ LRESULT OnSetImageList(TreeListWindow* w, WPARAM kind, HIMAGELIST list) {
 }
 
 LRESULT OnGetImageList(TreeListWindow* w, WPARAM kind) {
-  switch (kind) {
-    case TVSIL_NORMAL: return reinterpret_cast<LRESULT>(w->images);
-    case TVSIL_STATE: return reinterpret_cast<LRESULT>(w->stateImages);
-    case 1: return reinterpret_cast<LRESULT>(w->headerImages);
-    case 3: return reinterpret_cast<LRESULT>(w->otherImages[0]);
-    case 4: return reinterpret_cast<LRESULT>(w->otherImages[1]);
-    default: return 0;
-  }
+  if (HIMAGELIST* extra = ExtraImageList(w, kind)) return reinterpret_cast<LRESULT>(*extra);
+  if (kind == TVSIL_NORMAL) return reinterpret_cast<LRESULT>(w->images);
+  if (kind == TVSIL_STATE) return reinterpret_cast<LRESULT>(w->stateImages);
+  if (kind == kHeaderImageList) return reinterpret_cast<LRESULT>(w->headerImages);
+  return 0;
 }
 
 LRESULT OnSetExtendedStyle(TreeListWindow* w, WPARAM mask, LPARAM styles) {
@@ -674,7 +677,7 @@ LRESULT OnSetColorSlot(TreeListWindow* w, WPARAM slot, LPARAM color) {
   } else {
     w->model.colors[slot] = static_cast<COLORREF>(color);
     w->model.colorSet[slot] = true;
-    if (slot == 1 || slot == 2) ResetDefaultColors(w);  // slots made from these follow
+    if (slot == kSlotOddRows || slot == kSlotEvenRows) ResetDefaultColors(w);  // slots made from these follow
   }
   RepaintAll(w);
   return old;
@@ -775,7 +778,7 @@ LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
   if (w->insertMark && index > 0) {
     TreeColors* colors = m.CellColors(w->insertMark, index);
     if (colors) {
-      colors->background = m.colors[kInsertMarkSlot];
+      colors->background = m.colors[kSlotInsertMark];
       colors->hasBackground = true;
     }
   }
@@ -957,14 +960,14 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     case TVM_SETITEMHEIGHT: return OnSetItemHeight(w, wp);
     case TVM_GETITEMHEIGHT: return m.ItemHeight();
     case TVM_SETBKCOLOR: return OnSetColorSlot(w, wp, lp);
-    case TVM_SETTEXTCOLOR: return OnSetColorSlot(w, 4, lp);
+    case TVM_SETTEXTCOLOR: return OnSetColorSlot(w, kSlotText, lp);
     case TVM_GETBKCOLOR: return OnGetColorSlot(w, wp);
-    case TVM_GETTEXTCOLOR: return OnGetColorSlot(w, 4);
-    case TVM_SETINSERTMARKCOLOR: return OnSetColorSlot(w, 10, lp);
-    case TVM_GETINSERTMARKCOLOR: return OnGetColorSlot(w, 10);
+    case TVM_GETTEXTCOLOR: return OnGetColorSlot(w, kSlotText);
+    case TVM_SETINSERTMARKCOLOR: return OnSetColorSlot(w, kSlotInsertMark, lp);
+    case TVM_GETINSERTMARKCOLOR: return OnGetColorSlot(w, kSlotInsertMark);
     case TVM_GETITEMSTATE: return m.Exists(static_cast<TreeHandle>(wp)) ? m.Item(static_cast<TreeHandle>(wp))->state : 0;
-    case TVM_SETLINECOLOR: return OnSetColorSlot(w, 5, lp);
-    case TVM_GETLINECOLOR: return OnGetColorSlot(w, 5);
+    case TVM_SETLINECOLOR: return OnSetColorSlot(w, kSlotLines, lp);
+    case TVM_GETLINECOLOR: return OnGetColorSlot(w, kSlotLines);
     case TVM_SETEXTENDEDSTYLE: return OnSetExtendedStyle(w, wp, lp);
     case TVM_GETEXTENDEDSTYLE: return m.extendedStyle;
     case TVM_GETUNICODEFORMAT: return 0;

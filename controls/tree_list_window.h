@@ -44,6 +44,13 @@ TreeListShared& SharedResources();
 void AcquireSharedResources();
 void ReleaseSharedResources();
 
+// TVM_SETIMAGELIST / TVM_GETIMAGELIST kinds beside TVSIL_NORMAL (0) and
+// TVSIL_STATE (2): the header's list, and further lists that only make the
+// rows as tall as their images.
+constexpr WPARAM kHeaderImageList = 1;
+constexpr WPARAM kFirstExtraImageList = 3;
+constexpr int kExtraImageLists = 2;
+
 enum TreeEditKind { kEditBox = 0, kEditCombo = 1, kEditList = 2 };
 enum TreeEditEnd { kEndCancel = 0, kEndFocusLost = 1, kEndReturn = 2 };
 
@@ -61,7 +68,7 @@ struct TreeListWindow {
   HIMAGELIST images = nullptr;
   HIMAGELIST stateImages = nullptr;
   HIMAGELIST headerImages = nullptr;
-  HIMAGELIST otherImages[3] = {};
+  HIMAGELIST extraImages[kExtraImageLists] = {};
   bool ownStateImages = false;
   CTreeListModel model;
 
