@@ -175,7 +175,7 @@ HWND OpenEditor(TreeListWindow* w, TreeHandle item, int column, TreeEditKind kin
   CTreeListModel& m = w->model;
   if (!(w->style & TVS_EDITLABELS) || w->editing || !m.Exists(item)) return nullptr;
   if (column < 0 || column >= std::max(1, m.ColumnCount()) || ReadOnly(w, item, column)) return nullptr;
-  if (m.caret != item || (m.caretColumn != column && (m.extendedStyle & TLS_EX_CELLSELECT)))
+  if (m.Caret() != item || (m.CaretColumn() != column && (m.ExtendedStyle() & TLS_EX_CELLSELECT)))
     if (!SelectCaret(w, item, column, TVC_UNKNOWN)) return nullptr;
   if (!m.Exists(item)) return nullptr;
   EnsureCellVisible(w, item, column);

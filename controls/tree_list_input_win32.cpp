@@ -17,7 +17,7 @@ POINT PointOf(LPARAM lp) {
 }
 
 int HitColumn(TreeListWindow* w, UINT flags) {
-  if (!(w->model.extendedStyle & TLS_EX_CELLSELECT)) return 0;
+  if (!(w->model.ExtendedStyle() & TLS_EX_CELLSELECT)) return 0;
   if (!(flags & (TLHT_ONCELLICON | TLHT_ONCELLLABEL | TLHT_ONCELLRIGHT))) return 0;
   return static_cast<int>(flags >> 24);
 }
@@ -38,19 +38,19 @@ void SelectRange(TreeListWindow* w, TreeHandle from, TreeHandle to) {
 
 void SelectByClick(TreeListWindow* w, TreeHandle item, int column) {
   CTreeListModel& m = w->model;
-  bool multi = (m.extendedStyle & TLS_EX_MULTISELECT) != 0;
+  bool multi = (m.ExtendedStyle() & TLS_EX_MULTISELECT) != 0;
   if (multi && KeyHeld(VK_CONTROL)) {
     TreeItem* record = m.Item(item);
     m.SetSelected(item, !(record->state & tv::kSelected));
     w->anchor = item;
-    m.caret = item;
+    m.SetCaret(item, m.CaretColumn());
     RepaintAll(w);
     return;
   }
   if (multi && KeyHeld(VK_SHIFT)) {
     TreeHandle anchor = m.Exists(w->anchor) ? w->anchor : item;
     SelectRange(w, anchor, item);
-    m.caret = item;
+    m.SetCaret(item, m.CaretColumn());
     w->anchor = anchor;
     return;
   }
@@ -107,7 +107,7 @@ int NotifyClick(TreeListWindow* w, UINT msg) {
 bool ToggleCheckBox(TreeListWindow* w, TreeHandle item) {
   TreeItem* record = w->model.Item(item);
   if (!record) return false;
-  if (w->model.extendedStyle & TLS_EX_STATEBIT) {
+  if (w->model.ExtendedStyle() & TLS_EX_STATEBIT) {
     record->state ^= TLIS_UNCHECKED;
   } else {
     uint32_t image = (record->state >> 12) & 0xF;
@@ -138,7 +138,7 @@ void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
     ToggleCheckBox(w, item);
   } else if (item) {
     const TreeColumn* c = w->model.Column(CellColumn(flags));
-    bool wasSelected = item == w->model.caret && column == w->model.caretColumn;
+    bool wasSelected = item == w->model.Caret() && column == w->model.CaretColumn();
     SelectByClick(w, item, column);
     if (left && !doubleClick && c && c->editMode >= TLM_EDITSTEP && w->model.Exists(item))
       StepChoice(w, item, CellColumn(flags));
@@ -161,8 +161,8 @@ void OnButtonUp(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
   w->dragArmed = false;
   TreeHandle item = w->clickedSelected;
   w->clickedSelected = 0;
-  if (msg != WM_LBUTTONUP || !item || !(w->model.extendedStyle & TLS_EX_EDITCLICK)) return;
-  if (!w->model.Exists(item) || item != w->model.caret || w->editing) return;
+  if (msg != WM_LBUTTONUP || !item || !(w->model.ExtendedStyle() & TLS_EX_EDITCLICK)) return;
+  if (!w->model.Exists(item) || item != w->model.Caret() || w->editing) return;
   POINT pt = PointOf(lp);
   StartEditByUser(w, item, w->clickedColumn, 0, false, pt, pt.x);
 }
@@ -205,7 +205,7 @@ bool ScrollWithCtrl(TreeListWindow* w, WPARAM key) {
     case VK_LEFT: ScrollToX(w, w->scrollX - 16); return true;
     case VK_RIGHT: ScrollToX(w, w->scrollX + 16); return true;
     case VK_SPACE: {
-      TreeHandle caret = w->model.caret;
+      TreeHandle caret = w->model.Caret();
       if (caret && w->model.HasChildren(caret)) ExpandItem(w, caret, TVE_TOGGLE);
       return true;
     }
@@ -215,9 +215,9 @@ bool ScrollWithCtrl(TreeListWindow* w, WPARAM key) {
 
 void OnReturn(TreeListWindow* w) {
   NotifySimple(w, NM_RETURN);
-  TreeHandle caret = w->model.caret;
+  TreeHandle caret = w->model.Caret();
   if (!w->model.Exists(caret) || w->editing) return;
-  int column = w->model.caretColumn;
+  int column = w->model.CaretColumn();
   const TreeColumn* c = w->model.Column(column);
   POINT none = {-1, -1};
   if (c && c->editMode >= TLM_EDITSTEP) {
@@ -252,9 +252,9 @@ void MoveCaret(TreeListWindow* w, WPARAM key) {
   CTreeListModel& m = w->model;
   long rows = static_cast<long>(m.RowCount());
   if (rows == 0) return;
-  long row = m.RowOfItem(m.caret);
-  int column = m.caretColumn;
-  bool cells = (m.extendedStyle & TLS_EX_CELLSELECT) && m.ColumnCount() > 1;
+  long row = m.RowOfItem(m.Caret());
+  int column = m.CaretColumn();
+  bool cells = (m.ExtendedStyle() & TLS_EX_CELLSELECT) && m.ColumnCount() > 1;
   long page = std::max(1L, static_cast<long>(m.visibleRows) - 1);
   TreeHandle target = 0;
   switch (key) {
@@ -265,13 +265,13 @@ void MoveCaret(TreeListWindow* w, WPARAM key) {
     case VK_HOME: row = 0; break;
     case VK_END: row = rows - 1; break;
     case VK_LEFT:
-      if (cells) column -= 1; else target = TreeStep(w, m.caret, false);
+      if (cells) column -= 1; else target = TreeStep(w, m.Caret(), false);
       break;
     case VK_RIGHT:
-      if (cells) column += 1; else target = TreeStep(w, m.caret, true);
+      if (cells) column += 1; else target = TreeStep(w, m.Caret(), true);
       break;
     case VK_BACK: {
-      const TreeItem* item = m.Item(m.caret);
+      const TreeItem* item = m.Item(m.Caret());
       target = item && item->parent ? item->parent : m.ItemOfRow(0);
       break;
     }
@@ -280,18 +280,17 @@ void MoveCaret(TreeListWindow* w, WPARAM key) {
   if (!target) target = m.ItemOfRow(static_cast<size_t>(std::clamp(row, 0L, rows - 1)));
   if (!m.Exists(target) || m.RowOfItem(target) < 0) return;
   column = std::clamp(column, 0, std::max(0, m.ColumnCount() - 1));
-  if ((m.extendedStyle & TLS_EX_MULTISELECT) && KeyHeld(VK_SHIFT)) {
+  if ((m.ExtendedStyle() & TLS_EX_MULTISELECT) && KeyHeld(VK_SHIFT)) {
     TreeHandle anchor = m.Exists(w->anchor) ? w->anchor : target;
     SelectRange(w, anchor, target);
-    m.caret = target;
-    m.caretColumn = column;
+    m.SetCaret(target, column);
     w->anchor = anchor;
   } else {
     w->anchor = target;
-    if ((m.extendedStyle & TLS_EX_MULTISELECT)) m.ClearSelection(m.caret);
+    if ((m.ExtendedStyle() & TLS_EX_MULTISELECT)) m.ClearSelection(m.Caret());
     SelectCaret(w, target, column, TVC_BYKEYBOARD);
   }
-  if (m.Exists(target)) EnsureCellVisible(w, target, m.caretColumn);
+  if (m.Exists(target)) EnsureCellVisible(w, target, m.CaretColumn());
 }
 
 }  // namespace
@@ -305,7 +304,7 @@ void OnKeyDown(TreeListWindow* w, WPARAM wp, LPARAM) {
   }
   bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT);
   if (!(ctrl && !shift && ScrollWithCtrl(w, wp))) {
-    if (wp == VK_SPACE && (w->style & TVS_CHECKBOXES) && w->model.caret) ToggleCheckBox(w, w->model.caret);
+    if (wp == VK_SPACE && (w->style & TVS_CHECKBOXES) && w->model.Caret()) ToggleCheckBox(w, w->model.Caret());
     else MoveCaret(w, wp);
   }
   NMTVKEYDOWN nm = {};
@@ -318,8 +317,8 @@ void OnChar(TreeListWindow* w, WPARAM wp, LPARAM) {
   w->suppressChar = false;
   if (suppressed || !w->enabled || wp < 32) return;
   CTreeListModel& m = w->model;
-  TreeHandle caret = m.caret;
-  int column = m.caretColumn;
+  TreeHandle caret = m.Caret();
+  int column = m.CaretColumn();
   const TreeColumn* c = m.Column(column);
   unsigned mode = c ? c->editMode : 0;
   bool takesChars = c && (mode == 1 || mode == 2 || mode == 5 || mode == 7) && !(c->editFlags & TLE_NOCHARS);
@@ -329,7 +328,7 @@ void OnChar(TreeListWindow* w, WPARAM wp, LPARAM) {
     return;
   }
   if (m.Exists(caret) && AskParentToEdit(w, caret, column, static_cast<UINT>(wp), true, none)) return;
-  if (m.extendedStyle & TLS_EX_NOSEARCH) return;
+  if (m.ExtendedStyle() & TLS_EX_NOSEARCH) return;
   bool skip = false;
   std::string text = w->search.Type(static_cast<char>(wp), GetTickCount(), &skip);
   long caretRow = std::max(0, m.RowOfItem(caret));

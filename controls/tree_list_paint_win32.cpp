@@ -20,7 +20,7 @@ constexpr int kGlyphClosed = 1, kGlyphOpened = 2;
 constexpr int kBufferCompatible = 0;
 
 int RowHeight(TreeListWindow* w) { return std::max(1, w->model.ItemHeight()); }
-bool GridLines(TreeListWindow* w) { return (w->model.extendedStyle & TLS_EX_GRIDLINES) != 0; }
+bool GridLines(TreeListWindow* w) { return (w->model.ExtendedStyle() & TLS_EX_GRIDLINES) != 0; }
 
 int ImageWidth(HIMAGELIST list) {
   int cx = 0, cy = 0;
@@ -47,7 +47,7 @@ int Levels(TreeListWindow* w, const TreeItem& item) {
 int IndentEnd(TreeListWindow* w, const TreeItem& item) {
   int left, right;
   ColumnEdges(w, 0, &left, &right);
-  return left + w->model.indent * Levels(w, item);
+  return left + w->model.Indent() * Levels(w, item);
 }
 
 }  // namespace
@@ -133,7 +133,7 @@ int HorizontalExtent(TreeListWindow* w) {
 }
 
 bool NoHorizontalScroll(TreeListWindow* w) {
-  return (w->style & TVS_NOSCROLL) || (w->model.extendedStyle & TLS_EX_NOHSCROLL);
+  return (w->style & TVS_NOSCROLL) || (w->model.ExtendedStyle() & TLS_EX_NOHSCROLL);
 }
 
 long LastFirstRow(TreeListWindow* w) {
@@ -151,7 +151,7 @@ void EndEditForScroll(TreeListWindow* w) {
 void PlaceHeader(TreeListWindow* w) {
   w->headerHeight = 0;
   if (!w->header) return;
-  bool hidden = (w->model.extendedStyle & TLS_EX_HIDEHEADER) != 0;
+  bool hidden = (w->model.ExtendedStyle() & TLS_EX_HIDEHEADER) != 0;
   w->headerHeight = hidden ? 0 : GetSystemMetrics(SM_CYHSCROLL);
   int width = std::max(w->model.ClientWidth() + w->scrollX, HorizontalExtent(w)) + 64;
   SetWindowPos(w->header, nullptr, -w->scrollX, 0, width, w->headerHeight,
@@ -315,7 +315,7 @@ UINT HitTreeColumn(TreeListWindow* w, TreeHandle handle, int x, int y, int rowTo
   if (x < indentEnd) {
     int levels = Levels(w, item);
     if ((w->style & TVS_HASBUTTONS) && levels > 0 && w->model.HasChildren(handle)) {
-      int cx = indentEnd - w->model.indent + w->model.indent / 2;
+      int cx = indentEnd - w->model.Indent() + w->model.Indent() / 2;
       int cy = rowTop + (RowHeight(w) - (GridLines(w) ? 1 : 0)) / 2;  // as painted, above the grid line
       if (x >= cx - 6 && x <= cx + 7 && y >= cy - 6 && y <= cy + 7) return TVHT_ONITEMBUTTON;
     }
@@ -386,7 +386,7 @@ void Fill(HDC dc, const RECT& rect, COLORREF color) {
 
 COLORREF RowBackground(TreeListWindow* w, size_t row, bool selected) {
   const TreeColor* slot = w->model.colors;
-  uint32_t ex = w->model.extendedStyle;
+  uint32_t ex = w->model.ExtendedStyle();
   bool odd = (row & 1) != 0;
   if (selected && (ex & TLS_EX_ROWMARK)) return (ex & TLS_EX_ALTROWS) && odd ? slot[kSlotMarkedOdd] : slot[kSlotMarkedEven];
   if (ex & TLS_EX_ALTROWS) return odd ? slot[kSlotOddRows] : slot[kSlotEvenRows];
@@ -394,9 +394,9 @@ COLORREF RowBackground(TreeListWindow* w, size_t row, bool selected) {
 }
 
 bool CellHighlighted(TreeListWindow* w, const RowPaint& p, int column) {
-  if (!p.selected || (w->model.extendedStyle & TLS_EX_ROWMARK)) return false;
-  if (w->model.extendedStyle & TLS_EX_CELLSELECT)
-    return p.handle == w->model.caret && column == w->model.caretColumn;
+  if (!p.selected || (w->model.ExtendedStyle() & TLS_EX_ROWMARK)) return false;
+  if (w->model.ExtendedStyle() & TLS_EX_CELLSELECT)
+    return p.handle == w->model.Caret() && column == w->model.CaretColumn();
   return (w->style & TVS_FULLROWSELECT) || column == 0;
 }
 
@@ -414,7 +414,7 @@ void DrawCellText(TreeListWindow* w, HDC dc, const std::string& text, RECT area,
 void DrawTreeLines(TreeListWindow* w, const RowPaint& p, int left) {
   int levels = Levels(w, *p.item);
   if (levels == 0 || !(w->style & TVS_HASLINES)) return;
-  int indent = w->model.indent;
+  int indent = w->model.Indent();
   int cx = left + indent * (levels - 1) + indent / 2;
   int cy = (p.top + p.bottom) / 2;
   HGDIOBJ old = SelectObject(p.dc, SharedResources().dottedPen);
@@ -436,7 +436,7 @@ void DrawTreeLines(TreeListWindow* w, const RowPaint& p, int left) {
 void DrawButton(TreeListWindow* w, const RowPaint& p, int left) {
   int levels = Levels(w, *p.item);
   if (levels == 0 || !(w->style & TVS_HASBUTTONS) || !w->model.HasChildren(p.handle)) return;
-  int indent = w->model.indent;
+  int indent = w->model.Indent();
   int cx = left + indent * (levels - 1) + indent / 2;
   int cy = (p.top + p.bottom) / 2;
   RECT box = {cx - kButtonHalf, cy - kButtonHalf, cx + kButtonHalf + 1, cy + kButtonHalf + 1};
@@ -482,7 +482,7 @@ int ItemImage(TreeListWindow* w, const RowPaint& p) {
 void PaintTreeCell(TreeListWindow* w, const RowPaint& p, RECT cell) {
   DrawTreeLines(w, p, cell.left);
   DrawButton(w, p, cell.left);
-  int x = cell.left + w->model.indent * Levels(w, *p.item);
+  int x = cell.left + w->model.Indent() * Levels(w, *p.item);
   int height = p.bottom - p.top;
   if (w->stateImages) {
     int index = static_cast<int>((p.item->state >> 12) & 0xF);
@@ -507,7 +507,7 @@ void PaintTreeCell(TreeListWindow* w, const RowPaint& p, RECT cell) {
   COLORREF color = own.hasText ? own.text : w->model.colors[kSlotText];
   if (highlighted) {
     RECT mark = text;
-    if (!(w->style & TVS_FULLROWSELECT) && !(w->model.extendedStyle & TLS_EX_CELLSELECT))
+    if (!(w->style & TVS_FULLROWSELECT) && !(w->model.ExtendedStyle() & TLS_EX_CELLSELECT))
       mark.right = std::min<LONG>(cell.right, x + kTextPad * 2 + TextWidth(w, label, (p.item->state & tv::kBold) != 0));
     Fill(p.dc, mark, GetSysColor(w->hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
     color = GetSysColor(w->hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
@@ -576,8 +576,8 @@ void PaintRow(TreeListWindow* w, HDC dc, size_t row, int top) {
     if (c == 0) PaintTreeCell(w, p, cell); else PaintCell(w, p, c, cell);
     p.item = w->model.Item(p.handle);
     if (!p.item) return;
-    if (w->hasFocus && p.handle == w->model.caret && !w->editing &&
-        (w->model.extendedStyle & TLS_EX_CELLSELECT) && c == w->model.caretColumn)
+    if (w->hasFocus && p.handle == w->model.Caret() && !w->editing &&
+        (w->model.ExtendedStyle() & TLS_EX_CELLSELECT) && c == w->model.CaretColumn())
       DrawFocusRect(dc, &cell);
   }
   if (GridLines(w)) PaintGrid(w, dc, p.top, p.bottom);

@@ -153,7 +153,7 @@ bool IsTextHit(UINT flags, int column) {
 }
 
 bool AskParentForTip(TreeListWindow* w, TreeHandle item, int column, std::string* text) {
-  if (!(w->model.extendedStyle & TLS_EX_CELLTIPS)) return false;
+  if (!(w->model.ExtendedStyle() & TLS_EX_CELLTIPS)) return false;
   char buffer[kTipMaxText + 1] = "";
   lstrcpynA(buffer, text->c_str(), sizeof buffer);
   NMTVDISPINFOA info = {};

@@ -153,23 +153,22 @@ void SingleExpand(TreeListWindow* w, TreeHandle old, TreeHandle item) {
 bool SelectCaret(TreeListWindow* w, TreeHandle item, int column, UINT action) {
   CTreeListModel& m = w->model;
   if (item && !m.Exists(item)) return false;
-  if (!(m.extendedStyle & TLS_EX_CELLSELECT)) column = 0;
+  if (!(m.ExtendedStyle() & TLS_EX_CELLSELECT)) column = 0;
   column = std::clamp(column, 0, std::max(0, m.ColumnCount() - 1));
-  TreeHandle old = m.caret;
-  if (old == item && m.caretColumn == column) {
+  TreeHandle old = m.Caret();
+  if (old == item && m.CaretColumn() == column) {
     if (item) m.SetSelected(item, true);
     return true;
   }
   NMTREEVIEWA nm = {};
   nm.action = action;
-  FillNotifyItem(w, nm.itemOld, old, m.caretColumn);
+  FillNotifyItem(w, nm.itemOld, old, m.CaretColumn());
   FillNotifyItem(w, nm.itemNew, item, column);
   if (Notify(w, &nm.hdr, TVN_SELCHANGINGA)) return false;
   if (item && !m.Exists(item)) return false;
-  if (!(m.extendedStyle & TLS_EX_MULTISELECT)) m.ClearSelection();
+  if (!(m.ExtendedStyle() & TLS_EX_MULTISELECT)) m.ClearSelection();
   m.SetSelected(item, true);
-  m.caret = item;
-  m.caretColumn = column;
+  m.SetCaret(item, column);
   if (!w->anchor || !m.Exists(w->anchor)) w->anchor = item;
   RepaintAll(w);
   if (item) EnsureCellVisible(w, item, column);
@@ -185,7 +184,7 @@ bool ExpandItem(TreeListWindow* w, TreeHandle item, int code) {
   if (!m.WouldExpand(item, code)) return false;
   if (NotifyItem(w, TVN_ITEMEXPANDINGA, item, 0, static_cast<UINT>(code))) return false;
   if (!m.Exists(item) || !m.Expand(item, code)) return false;
-  if (m.caret && m.RowOfItem(m.caret) < 0 && m.RowOfItem(item) >= 0) SelectCaret(w, item, 0, TVC_UNKNOWN);
+  if (m.Caret() && m.RowOfItem(m.Caret()) < 0 && m.RowOfItem(item) >= 0) SelectCaret(w, item, 0, TVC_UNKNOWN);
   UpdateScrollRanges(w);
   RepaintAll(w);
   if (m.Exists(item)) NotifyItem(w, TVN_ITEMEXPANDEDA, item, 0, static_cast<UINT>(code));
@@ -211,7 +210,7 @@ void ComputeRowHeight(TreeListWindow* w) {
   metrics.stateImageHeight = ImageHeight(w->stateImages);
   metrics.imageHeight = ImageHeight(w->images);
   for (HIMAGELIST list : w->extraImages) metrics.otherImageHeight = std::max(metrics.otherImageHeight, ImageHeight(list));
-  metrics.gridLines = (w->model.extendedStyle & TLS_EX_GRIDLINES) != 0;
+  metrics.gridLines = (w->model.ExtendedStyle() & TLS_EX_GRIDLINES) != 0;
   metrics.evenHeights = (w->style & kEvenHeightStyle) != 0;
   int old = w->model.ItemHeight();
   w->model.SetComputedItemHeight(ComputeRowHeight(metrics));
@@ -299,7 +298,7 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void DestroyImageLists(TreeListWindow* w) {
-  bool onlyOwn = (w->model.extendedStyle & TLS_EX_OWNLISTSONLY) != 0;
+  bool onlyOwn = (w->model.ExtendedStyle() & TLS_EX_OWNLISTSONLY) != 0;
   if (w->stateImages && (w->ownStateImages || !onlyOwn)) ImageList_Destroy(w->stateImages);
   w->stateImages = nullptr;
   w->ownStateImages = false;
@@ -477,7 +476,7 @@ LRESULT OnInsertItem(TreeListWindow* w, const TVINSERTSTRUCTA* insert) {
 LRESULT OnDeleteItem(TreeListWindow* w, LPARAM lp) {
   TreeHandle target = lp == 0 ? kTreeRoot : HandleOf(lp);
   CTreeListModel& m = w->model;
-  TreeHandle caret = m.caret;
+  TreeHandle caret = m.Caret();
   int caretRow = m.RowOfItem(caret);
   bool ok = m.DeleteItem(target, [w](TreeHandle h) { NotifyDeleted(w, h); });
   if (!ok) return FALSE;
@@ -486,13 +485,13 @@ LRESULT OnDeleteItem(TreeListWindow* w, LPARAM lp) {
     // The row that moved into the deleted one's place takes the caret.
     TreeHandle next = m.RowCount() ? m.ItemOfRow(std::min<size_t>(std::max(caretRow, 0), m.RowCount() - 1)) : 0;
     m.SetSelected(next, true);
-    m.caret = next;
+    m.SetCaret(next, m.CaretColumn());
     NMTREEVIEWA nm = {};
     nm.action = TVC_UNKNOWN;
-    FillNotifyItem(w, nm.itemNew, next, m.caretColumn);
+    FillNotifyItem(w, nm.itemNew, next, m.CaretColumn());
     Notify(w, &nm.hdr, TVN_SELCHANGEDA);
   }
-  if (!m.Exists(w->anchor)) w->anchor = m.caret;
+  if (!m.Exists(w->anchor)) w->anchor = m.Caret();
   if (!m.Exists(w->insertMark)) w->insertMark = 0;
   if (m.Count() == 0) w->widestText = 0;
   UpdateScrollRanges(w);
@@ -524,7 +523,7 @@ LRESULT OnGetItemRect(TreeListWindow* w, WPARAM wp, RECT* rect) {
 LRESULT OnSelectItem(TreeListWindow* w, WPARAM wp, TreeHandle item) {
   switch (wp & 0xFF) {
     case TVGN_CARET:
-      return SelectCaret(w, item, w->model.caretColumn, TVC_UNKNOWN);
+      return SelectCaret(w, item, w->model.CaretColumn(), TVC_UNKNOWN);
     case TVGN_FIRSTVISIBLE:
       if (w->model.RowOfItem(item) < 0) return FALSE;
       ScrollToRow(w, w->model.RowOfItem(item));
@@ -647,7 +646,7 @@ LRESULT OnGetImageList(TreeListWindow* w, WPARAM kind) {
 
 LRESULT OnSetExtendedStyle(TreeListWindow* w, WPARAM mask, LPARAM styles) {
   uint32_t old = w->model.SetExtendedStyle(static_cast<uint32_t>(mask), static_cast<uint32_t>(styles));
-  uint32_t changed = old ^ w->model.extendedStyle;
+  uint32_t changed = old ^ w->model.ExtendedStyle();
   if (!changed) return old;
   if (changed & TLS_EX_HIDEHEADER) {
     PlaceHeader(w);
@@ -655,9 +654,9 @@ LRESULT OnSetExtendedStyle(TreeListWindow* w, WPARAM mask, LPARAM styles) {
     RepaintAll(w);
   }
   if (changed & TLS_EX_NOHSCROLL) UpdateScrollRanges(w);
-  if ((changed & TLS_EX_CELLSELECT) && !(w->model.extendedStyle & TLS_EX_CELLSELECT)) {
-    w->model.caretColumn = 0;
-    w->model.SetSelected(w->model.caret, true);
+  if ((changed & TLS_EX_CELLSELECT) && !(w->model.ExtendedStyle() & TLS_EX_CELLSELECT)) {
+    w->model.SetCaret(w->model.Caret(), 0);
+    w->model.SetSelected(w->model.Caret(), true);
   }
   if (changed & kRepaintStyles) RepaintAll(w);
   if (changed & TLS_EX_GRIDLINES) {
@@ -874,7 +873,7 @@ LRESULT OnSetColumnEdit(TreeListWindow* w, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT OnSelectCell(TreeListWindow* w, WPARAM column, TreeHandle item) {
-  if (!(w->model.extendedStyle & TLS_EX_CELLSELECT)) return 0;
+  if (!(w->model.ExtendedStyle() & TLS_EX_CELLSELECT)) return 0;
   if (!w->model.Exists(item) || static_cast<int>(column) >= w->model.ColumnCount()) return 0;
   return SelectCaret(w, item, static_cast<int>(column), TVC_UNKNOWN) ? 1 : 0;
 }
@@ -921,7 +920,7 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     case TVM_EXPAND: return ExpandItem(w, HandleOf(lp), static_cast<int>(wp));
     case TVM_GETITEMRECT: return OnGetItemRect(w, wp, reinterpret_cast<RECT*>(lp));
     case TVM_GETCOUNT: return static_cast<LRESULT>(m.Count());
-    case TVM_GETINDENT: return m.indent;
+    case TVM_GETINDENT: return m.Indent();
     case TVM_SETINDENT: return OnSetIndent(w, wp);
     case TVM_GETIMAGELIST: return OnGetImageList(w, wp);
     case TVM_SETIMAGELIST: return OnSetImageList(w, wp, reinterpret_cast<HIMAGELIST>(lp));
@@ -969,7 +968,7 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     case TVM_SETLINECOLOR: return OnSetColorSlot(w, kSlotLines, lp);
     case TVM_GETLINECOLOR: return OnGetColorSlot(w, kSlotLines);
     case TVM_SETEXTENDEDSTYLE: return OnSetExtendedStyle(w, wp, lp);
-    case TVM_GETEXTENDEDSTYLE: return m.extendedStyle;
+    case TVM_GETEXTENDEDSTYLE: return m.ExtendedStyle();
     case TVM_GETUNICODEFORMAT: return 0;
     default: break;
   }
