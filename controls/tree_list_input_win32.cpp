@@ -42,23 +42,23 @@ void SelectByClick(TreeListWindow* w, TreeHandle item, int column) {
   if (multi && KeyHeld(VK_CONTROL)) {
     TreeItem* record = m.Item(item);
     m.SetSelected(item, !(record->state & tv::kSelected));
-    w->anchor = item;
+    w->input.anchor = item;
     m.SetCaret(item, m.CaretColumn());
     RepaintAll(w);
     return;
   }
   if (multi && KeyHeld(VK_SHIFT)) {
-    TreeHandle anchor = m.Exists(w->anchor) ? w->anchor : item;
+    TreeHandle anchor = m.Exists(w->input.anchor) ? w->input.anchor : item;
     SelectRange(w, anchor, item);
     m.SetCaret(item, m.CaretColumn());
-    w->anchor = anchor;
+    w->input.anchor = anchor;
     return;
   }
   if (multi) {
     m.ClearSelection(item);
     RepaintAll(w);
   }
-  w->anchor = item;
+  w->input.anchor = item;
   SelectCaret(w, item, column, TVC_BYMOUSE);
 }
 
@@ -93,7 +93,7 @@ void OnDoubleClick(TreeListWindow* w, TreeHandle item, int column, UINT flags, P
     return;
   }
   bool asked = (!c || c->editMode == TLM_EDITNONE) && AskParentToEdit(w, item, column, 0, false, pt);
-  if (!asked && column == 0 && (flags & (TVHT_ONITEMLABEL | TVHT_ONITEMICON))) w->pendingToggle = item;
+  if (!asked && column == 0 && (flags & (TVHT_ONITEMLABEL | TVHT_ONITEMICON))) w->input.pendingToggle = item;
 }
 
 int NotifyClick(TreeListWindow* w, UINT msg) {
@@ -121,6 +121,10 @@ bool ToggleCheckBox(TreeListWindow* w, TreeHandle item) {
   return true;
 }
 
+void KeepAnchor(TreeListWindow* w, TreeHandle fallback) {
+  if (!w->model.Exists(w->input.anchor)) w->input.anchor = fallback;
+}
+
 void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
   if (!w->enabled) return;
   if (GetFocus() != w->hwnd) SetFocus(w->hwnd);
@@ -129,11 +133,11 @@ void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
   TreeHandle item = HitTest(w, pt, &flags);
   bool left = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
   bool doubleClick = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK;
-  w->pendingToggle = 0;
-  w->clickedSelected = 0;
+  w->input.pendingToggle = 0;
+  w->input.clickedSelected = 0;
   int column = HitColumn(w, flags);
   if (item && (flags & TVHT_ONITEMBUTTON) && left) {
-    w->pendingToggle = item;
+    w->input.pendingToggle = item;
   } else if (item && (flags & TVHT_ONITEMSTATEICON) && left && (w->style & TVS_CHECKBOXES)) {
     ToggleCheckBox(w, item);
   } else if (item) {
@@ -143,43 +147,43 @@ void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
     if (left && !doubleClick && c && c->editMode >= TLM_EDITSTEP && w->model.Exists(item))
       StepChoice(w, item, CellColumn(flags));
     if (left && !doubleClick && wasSelected) {
-      w->clickedSelected = item;
-      w->clickedColumn = column;
+      w->input.clickedSelected = item;
+      w->input.clickedColumn = column;
     }
     if (left && doubleClick && w->model.Exists(item)) OnDoubleClick(w, item, CellColumn(flags), flags, pt);
     if (left && !doubleClick) {
-      w->dragArmed = true;
-      w->dragStart = pt;
+      w->input.dragArmed = true;
+      w->input.dragStart = pt;
     }
   }
-  TreeHandle toggle = w->pendingToggle;
+  TreeHandle toggle = w->input.pendingToggle;
   if (NotifyClick(w, msg) == 0 && toggle && w->model.Exists(toggle)) ExpandItem(w, toggle, TVE_TOGGLE);
-  w->pendingToggle = 0;
+  w->input.pendingToggle = 0;
 }
 
 void OnButtonUp(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
-  w->dragArmed = false;
-  TreeHandle item = w->clickedSelected;
-  w->clickedSelected = 0;
+  w->input.dragArmed = false;
+  TreeHandle item = w->input.clickedSelected;
+  w->input.clickedSelected = 0;
   if (msg != WM_LBUTTONUP || !item || !(w->model.ExtendedStyle() & TLS_EX_EDITCLICK)) return;
-  if (!w->model.Exists(item) || item != w->model.Caret() || w->editing) return;
+  if (!w->model.Exists(item) || item != w->model.Caret() || w->edit.active) return;
   POINT pt = PointOf(lp);
-  StartEditByUser(w, item, w->clickedColumn, 0, false, pt, pt.x);
+  StartEditByUser(w, item, w->input.clickedColumn, 0, false, pt, pt.x);
 }
 
 void OnMouseMove(TreeListWindow* w, WPARAM wp, LPARAM lp) {
   POINT pt = PointOf(lp);
-  if (w->dragArmed && (wp & MK_LBUTTON)) {
-    int dx = std::abs(pt.x - w->dragStart.x), dy = std::abs(pt.y - w->dragStart.y);
+  if (w->input.dragArmed && (wp & MK_LBUTTON)) {
+    int dx = std::abs(pt.x - w->input.dragStart.x), dy = std::abs(pt.y - w->input.dragStart.y);
     if (dx > GetSystemMetrics(SM_CXDRAG) || dy > GetSystemMetrics(SM_CYDRAG)) {
-      w->dragArmed = false;
-      w->clickedSelected = 0;
+      w->input.dragArmed = false;
+      w->input.clickedSelected = 0;
       UINT flags = 0;
-      TreeHandle item = HitTest(w, w->dragStart, &flags);
+      TreeHandle item = HitTest(w, w->input.dragStart, &flags);
       if (item && !(w->style & TVS_DISABLEDRAGDROP)) {
         NMTREEVIEWA nm = {};
         FillNotifyItem(w, nm.itemNew, item, CellColumn(flags));
-        nm.ptDrag = w->dragStart;
+        nm.ptDrag = w->input.dragStart;
         Notify(w, &nm.hdr, TVN_BEGINDRAGA);
       }
     }
@@ -216,7 +220,7 @@ bool ScrollWithCtrl(TreeListWindow* w, WPARAM key) {
 void OnReturn(TreeListWindow* w) {
   NotifySimple(w, NM_RETURN);
   TreeHandle caret = w->model.Caret();
-  if (!w->model.Exists(caret) || w->editing) return;
+  if (!w->model.Exists(caret) || w->edit.active) return;
   int column = w->model.CaretColumn();
   const TreeColumn* c = w->model.Column(column);
   POINT none = {-1, -1};
@@ -281,12 +285,12 @@ void MoveCaret(TreeListWindow* w, WPARAM key) {
   if (!m.Exists(target) || m.RowOfItem(target) < 0) return;
   column = std::clamp(column, 0, std::max(0, m.ColumnCount() - 1));
   if ((m.ExtendedStyle() & TLS_EX_MULTISELECT) && KeyHeld(VK_SHIFT)) {
-    TreeHandle anchor = m.Exists(w->anchor) ? w->anchor : target;
+    TreeHandle anchor = m.Exists(w->input.anchor) ? w->input.anchor : target;
     SelectRange(w, anchor, target);
     m.SetCaret(target, column);
-    w->anchor = anchor;
+    w->input.anchor = anchor;
   } else {
-    w->anchor = target;
+    w->input.anchor = target;
     if ((m.ExtendedStyle() & TLS_EX_MULTISELECT)) m.ClearSelection(m.Caret());
     SelectCaret(w, target, column, TVC_BYKEYBOARD);
   }
@@ -309,12 +313,12 @@ void OnKeyDown(TreeListWindow* w, WPARAM wp, LPARAM) {
   }
   NMTVKEYDOWN nm = {};
   nm.wVKey = static_cast<WORD>(wp);
-  w->suppressChar = Notify(w, &nm.hdr, TVN_KEYDOWN) != 0;
+  w->input.suppressChar = Notify(w, &nm.hdr, TVN_KEYDOWN) != 0;
 }
 
 void OnChar(TreeListWindow* w, WPARAM wp, LPARAM) {
-  bool suppressed = w->suppressChar;
-  w->suppressChar = false;
+  bool suppressed = w->input.suppressChar;
+  w->input.suppressChar = false;
   if (suppressed || !w->enabled || wp < 32) return;
   CTreeListModel& m = w->model;
   TreeHandle caret = m.Caret();
@@ -330,7 +334,7 @@ void OnChar(TreeListWindow* w, WPARAM wp, LPARAM) {
   if (m.Exists(caret) && AskParentToEdit(w, caret, column, static_cast<UINT>(wp), true, none)) return;
   if (m.ExtendedStyle() & TLS_EX_NOSEARCH) return;
   bool skip = false;
-  std::string text = w->search.Type(static_cast<char>(wp), GetTickCount(), &skip);
+  std::string text = w->input.search.Type(static_cast<char>(wp), GetTickCount(), &skip);
   long caretRow = std::max(0, m.RowOfItem(caret));
   int row = FindRowByPrefix(m, column, static_cast<size_t>(caretRow + (skip ? 1 : 0)), text);
   if (row >= 0) SelectCaret(w, m.ItemOfRow(static_cast<size_t>(row)), column, TVC_BYKEYBOARD);
@@ -343,7 +347,7 @@ LRESULT OnGetDlgCode(TreeListWindow*, WPARAM, LPARAM lp) {
 }
 
 void OnFocus(TreeListWindow* w, bool gained) {
-  w->hasFocus = gained;
+  w->input.hasFocus = gained;
   if (!gained) HideTooltip(w);
   RepaintAll(w);
   NotifySimple(w, gained ? NM_SETFOCUS : NM_KILLFOCUS);

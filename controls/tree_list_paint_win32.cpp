@@ -143,7 +143,7 @@ long LastFirstRow(TreeListWindow* w) {
 }
 
 void EndEditForScroll(TreeListWindow* w) {
-  if (w->editing) EndEdit(w, kEndFocusLost);
+  if (w->edit.active) EndEdit(w, kEndFocusLost);
 }
 
 }  // namespace
@@ -509,8 +509,8 @@ void PaintTreeCell(TreeListWindow* w, const RowPaint& p, RECT cell) {
     RECT mark = text;
     if (!(w->style & TVS_FULLROWSELECT) && !(w->model.ExtendedStyle() & TLS_EX_CELLSELECT))
       mark.right = std::min<LONG>(cell.right, x + kTextPad * 2 + TextWidth(w, label, (p.item->state & tv::kBold) != 0));
-    Fill(p.dc, mark, GetSysColor(w->hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-    color = GetSysColor(w->hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    Fill(p.dc, mark, GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+    color = GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
   }
   HGDIOBJ old = SelectObject(p.dc, (p.item->state & tv::kBold) ? w->boldFont : w->font);
   DrawCellText(w, p.dc, label, text, 0, color);
@@ -532,8 +532,8 @@ void PaintCell(TreeListWindow* w, const RowPaint& p, int column, RECT cell) {
   COLORREF color = data && data->colors.hasText ? data->colors.text : w->model.colors[kSlotText];
   RECT text = {x, p.top, cell.right, p.bottom};
   if (CellHighlighted(w, p, column)) {
-    Fill(p.dc, text, GetSysColor(w->hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-    color = GetSysColor(w->hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    Fill(p.dc, text, GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+    color = GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
   }
   HGDIOBJ old = SelectObject(p.dc, (data && (data->state & tv::kBold)) ? w->boldFont : w->font);
   if (data) DrawCellText(w, p.dc, data->text, text, c->align, color);
@@ -576,7 +576,7 @@ void PaintRow(TreeListWindow* w, HDC dc, size_t row, int top) {
     if (c == 0) PaintTreeCell(w, p, cell); else PaintCell(w, p, c, cell);
     p.item = w->model.Item(p.handle);
     if (!p.item) return;
-    if (w->hasFocus && p.handle == w->model.Caret() && !w->editing &&
+    if (w->input.hasFocus && p.handle == w->model.Caret() && !w->edit.active &&
         (w->model.ExtendedStyle() & TLS_EX_CELLSELECT) && c == w->model.CaretColumn())
       DrawFocusRect(dc, &cell);
   }
@@ -607,9 +607,9 @@ void OnPaint(TreeListWindow* w, HDC given) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(w->hwnd, &ps);
   // The open editor is a child window; painting the rows must not cover it.
-  if (w->editor && IsWindowVisible(w->editor)) {
+  if (w->edit.window && IsWindowVisible(w->edit.window)) {
     RECT editor;
-    GetWindowRect(w->editor, &editor);
+    GetWindowRect(w->edit.window, &editor);
     MapWindowPoints(nullptr, w->hwnd, reinterpret_cast<POINT*>(&editor), 2);
     ExcludeClipRect(dc, editor.left, editor.top, editor.right, editor.bottom);
   }

@@ -169,7 +169,7 @@ bool SelectCaret(TreeListWindow* w, TreeHandle item, int column, UINT action) {
   if (!(m.ExtendedStyle() & TLS_EX_MULTISELECT)) m.ClearSelection();
   m.SetSelected(item, true);
   m.SetCaret(item, column);
-  if (!w->anchor || !m.Exists(w->anchor)) w->anchor = item;
+  KeepAnchor(w, item);
   RepaintAll(w);
   if (item) EnsureCellVisible(w, item, column);
   FillNotifyItem(w, nm.itemOld, m.Exists(old) ? old : 0, 0);
@@ -315,10 +315,9 @@ void DestroyImageLists(TreeListWindow* w) {
 void OnDestroy(TreeListWindow* w) {
   w->model.DeleteItem(kTreeRoot, [w](TreeHandle h) { NotifyDeleted(w, h); });
   DestroyEditor(w);
-  HideTooltip(w);
+  DestroyTooltip(w);
   if (w->header) DestroyWindow(w->header);
-  if (w->ownTooltip) DestroyWindow(w->ownTooltip);
-  w->header = w->tooltip = w->ownTooltip = nullptr;
+  w->header = nullptr;
   DestroyImageLists(w);
   CloseTheme(w);
   while (w->model.ColumnCount() > 0) w->model.DeleteColumn(w->model.ColumnCount() - 1);
@@ -432,7 +431,7 @@ LRESULT OnHeaderNotify(TreeListWindow* w, NMHDR* header) {
 LRESULT OnNotify(TreeListWindow* w, NMHDR* header) {
   if (!header) return 0;
   if (header->hwndFrom == w->header && w->header) return OnHeaderNotify(w, header);
-  if (header->hwndFrom == w->tooltip && w->tooltip) return OnTooltipNotify(w, header);
+  if (header->hwndFrom == w->tips.window && w->tips.window) return OnTooltipNotify(w, header);
   return 0;
 }
 
@@ -480,7 +479,7 @@ LRESULT OnDeleteItem(TreeListWindow* w, LPARAM lp) {
   int caretRow = m.RowOfItem(caret);
   bool ok = m.DeleteItem(target, [w](TreeHandle h) { NotifyDeleted(w, h); });
   if (!ok) return FALSE;
-  if (w->editing && !m.Exists(w->editItem)) DestroyEditor(w);
+  if (w->edit.active && !m.Exists(w->edit.item)) DestroyEditor(w);
   if (caret && !m.Exists(caret)) {
     // The row that moved into the deleted one's place takes the caret.
     TreeHandle next = m.RowCount() ? m.ItemOfRow(std::min<size_t>(std::max(caretRow, 0), m.RowCount() - 1)) : 0;
@@ -491,7 +490,7 @@ LRESULT OnDeleteItem(TreeListWindow* w, LPARAM lp) {
     FillNotifyItem(w, nm.itemNew, next, m.CaretColumn());
     Notify(w, &nm.hdr, TVN_SELCHANGEDA);
   }
-  if (!m.Exists(w->anchor)) w->anchor = m.Caret();
+  KeepAnchor(w, m.Caret());
   if (!m.Exists(w->insertMark)) w->insertMark = 0;
   if (m.Count() == 0) w->widestText = 0;
   UpdateScrollRanges(w);
@@ -703,7 +702,7 @@ LRESULT OnSetIndent(TreeListWindow* w, WPARAM wp) {
 }
 
 LRESULT OnGetSearchString(TreeListWindow* w, char* buffer) {
-  std::string text = w->search.Recent(GetTickCount());
+  std::string text = w->input.search.Recent(GetTickCount());
   if (buffer) std::memcpy(buffer, text.c_str(), text.size() + 1);
   return static_cast<LRESULT>(text.size());
 }
@@ -772,8 +771,10 @@ LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
     SendMessageA(w->header, HDM_DELETEITEM, headerIndex, 0);
     return -1;
   }
-  if (w->editing && m.ColumnCount() > 1 && w->editColumn >= index) ++w->editColumn;
-  if (w->tipColumn >= index && m.ColumnCount() > 1) ++w->tipColumn;
+  if (m.ColumnCount() > 1) {
+    EditorFollowsColumnInsert(w, index);
+    TooltipFollowsColumnInsert(w, index);
+  }
   if (w->insertMark && index > 0) {
     TreeColors* colors = m.CellColors(w->insertMark, index);
     if (colors) {
@@ -789,10 +790,10 @@ LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
 
 LRESULT OnDeleteColumn(TreeListWindow* w, WPARAM wp) {
   int column = static_cast<int>(wp);
-  if (w->editing && w->editColumn == column) EndEdit(w, kEndCancel);
+  if (w->edit.active && w->edit.column == column) EndEdit(w, kEndCancel);
   if (!w->model.DeleteColumn(column)) return FALSE;
   SendMessageA(w->header, HDM_DELETEITEM, column, 0);
-  if (w->editing && w->editColumn > column) --w->editColumn;
+  EditorFollowsColumnDelete(w, column);
   HideTooltip(w);
   ApplyColumnWidthsToHeader(w);
   UpdateScrollRanges(w);
@@ -929,7 +930,7 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     case TVM_GETITEMA: return OnGetItem(w, reinterpret_cast<TVITEMA*>(lp));
     case TVM_SETITEMA: return OnSetItem(w, reinterpret_cast<const TVITEMA*>(lp));
     case TVM_EDITLABELA: return OnEditLabel(w, wp, HandleOf(lp));
-    case TVM_GETEDITCONTROL: return reinterpret_cast<LRESULT>(w->editor);
+    case TVM_GETEDITCONTROL: return reinterpret_cast<LRESULT>(w->edit.window);
     case TVM_GETVISIBLECOUNT: return static_cast<LRESULT>(m.visibleRows);
     case TVM_HITTEST: {
       TVHITTESTINFO* info = reinterpret_cast<TVHITTESTINFO*>(lp);
@@ -949,12 +950,8 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     }
     case TVM_ENDEDITLABELNOW: EndEdit(w, wp ? kEndCancel : kEndFocusLost); return 0;
     case TVM_GETISEARCHSTRINGA: return OnGetSearchString(w, reinterpret_cast<char*>(lp));
-    case TVM_SETTOOLTIPS: {
-      HWND old = w->tooltip;
-      w->tooltip = reinterpret_cast<HWND>(wp);
-      return reinterpret_cast<LRESULT>(old);
-    }
-    case TVM_GETTOOLTIPS: return reinterpret_cast<LRESULT>(w->tooltip);
+    case TVM_SETTOOLTIPS: return reinterpret_cast<LRESULT>(SetTooltipWindow(w, reinterpret_cast<HWND>(wp)));
+    case TVM_GETTOOLTIPS: return reinterpret_cast<LRESULT>(w->tips.window);
     case TVM_SETINSERTMARK: return OnSetInsertMark(w, HandleOf(lp));
     case TVM_SETITEMHEIGHT: return OnSetItemHeight(w, wp);
     case TVM_GETITEMHEIGHT: return m.ItemHeight();
@@ -1048,7 +1045,7 @@ LRESULT WindowMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool* h
     case WM_CUT:
     case WM_COPY:
     case WM_PASTE:
-      if (w->editing && w->editor) PostMessageA(w->editor, msg, wp, lp);
+      if (w->edit.active && w->edit.window) PostMessageA(w->edit.window, msg, wp, lp);
       return 0;
     default: break;
   }

@@ -54,6 +54,41 @@ constexpr int kExtraImageLists = 2;
 enum TreeEditKind { kEditBox = 0, kEditCombo = 1, kEditList = 2 };
 enum TreeEditEnd { kEndCancel = 0, kEndFocusLost = 1, kEndReturn = 2 };
 
+// The in-place editor; tree_list_edit_win32.cpp keeps it.
+struct TreeListEditing {
+  HWND window = nullptr;  // stays, hidden, after an edit until the next one
+  bool active = false;
+  TreeHandle item = 0;
+  int column = 0;
+  TreeEditKind kind = kEditBox;
+  bool byChar = false;       // opened by a typed character
+  bool changed = false;      // the editor's text was changed
+  bool focusBefore = false;  // the control had the focus when the edit opened
+};
+
+// Mouse and keyboard state; tree_list_input_win32.cpp keeps it.
+struct TreeListInput {
+  bool hasFocus = false;
+  TreeHandle anchor = 0;           // where a Shift range starts
+  TreeHandle pendingToggle = 0;    // expand or collapse once the parent saw the click
+  TreeHandle clickedSelected = 0;  // a click landed on the already selected cell
+  int clickedColumn = 0;
+  bool suppressChar = false;       // the parent answered TVN_KEYDOWN with nonzero
+  bool dragArmed = false;
+  POINT dragStart = {};
+  CIncrementalSearch search;
+};
+
+// The tooltip for cut texts; tree_list_tips_win32.cpp keeps it.
+struct TreeListTips {
+  HWND window = nullptr;
+  HWND own = nullptr;  // the one the control made; a client's is not destroyed
+  TreeHandle item = 0;
+  int column = -1;
+  bool shown = false;
+  std::string text;
+};
+
 struct TreeListWindow {
   HWND hwnd = nullptr;
   DWORD style = 0;
@@ -62,26 +97,13 @@ struct TreeListWindow {
   int activeCalls = 0;       // window procedure calls in progress
   bool pendingFree = false;  // destroyed inside a call: freed when it returns
   HWND header = nullptr;
-  HWND tooltip = nullptr;
-  HWND ownTooltip = nullptr;  // the one the control made; a client's is not destroyed
-  HWND editor = nullptr;
   HIMAGELIST images = nullptr;
   HIMAGELIST stateImages = nullptr;
   HIMAGELIST headerImages = nullptr;
   HIMAGELIST extraImages[kExtraImageLists] = {};
   bool ownStateImages = false;
+  HANDLE theme = nullptr;
   CTreeListModel model;
-
-  // Editing.
-  bool editing = false;
-  TreeHandle editItem = 0;
-  int editColumn = 0;
-  bool editByChar = false;
-  bool editChanged = false;
-  TreeEditKind editKind = kEditBox;
-  bool focusBeforeEdit = false;
-  WNDPROC editorProc = nullptr;  // the editor's own procedure before subclassing
-  WNDPROC editorChildProc = nullptr;
 
   // Fonts and layout.
   HFONT font = nullptr;
@@ -95,27 +117,12 @@ struct TreeListWindow {
   bool rootLines = false;
   bool applyingWidths = false;  // header notifications caused by our own updates
   bool enabled = true;
-  bool hasFocus = false;
   TreeHandle insertMark = 0;
   TreeHandle dropHighlight = 0;
 
-  // Input.
-  TreeHandle anchor = 0;
-  TreeHandle pendingToggle = 0;
-  TreeHandle clickedSelected = 0;  // a click landed on the already selected cell
-  int clickedColumn = 0;
-  bool suppressChar = false;
-  bool dragArmed = false;
-  POINT dragStart = {};
-  CIncrementalSearch search;
-
-  // Tooltips and themes.
-  HANDLE theme = nullptr;
-  TreeHandle tipItem = 0;
-  int tipColumn = -1;
-  bool tipShown = false;
-  std::string tipText;
-  WNDPROC tooltipProc = nullptr;
+  TreeListEditing edit;
+  TreeListInput input;
+  TreeListTips tips;
 };
 
 TreeListWindow* RecordOf(HWND hwnd);
@@ -191,6 +198,8 @@ void OnChar(TreeListWindow* w, WPARAM wp, LPARAM lp);
 LRESULT OnGetDlgCode(TreeListWindow* w, WPARAM wp, LPARAM lp);
 void OnFocus(TreeListWindow* w, bool gained);
 bool ToggleCheckBox(TreeListWindow* w, TreeHandle item);
+// A Shift range starts at the anchor; a missing one is replaced by fallback.
+void KeepAnchor(TreeListWindow* w, TreeHandle fallback);
 
 // ---- tree_list_edit_win32.cpp ----
 // Opens the editor of the column's kind; returns the editor window or null.
@@ -204,12 +213,19 @@ HWND AskParentToEdit(TreeListWindow* w, TreeHandle item, int column, UINT key, b
 void EndEdit(TreeListWindow* w, TreeEditEnd how);
 void OnEditorCommand(TreeListWindow* w, WPARAM wp, LPARAM lp);
 void DestroyEditor(TreeListWindow* w);
+// An open edit keeps its cell when columns are inserted or deleted before it.
+void EditorFollowsColumnInsert(TreeListWindow* w, int inserted);
+void EditorFollowsColumnDelete(TreeListWindow* w, int deleted);
 
 // ---- tree_list_tips_win32.cpp ----
 void CreateTooltip(TreeListWindow* w);
 void UpdateTooltip(TreeListWindow* w, POINT pt);
 void OnTooltipTimer(TreeListWindow* w);
 void HideTooltip(TreeListWindow* w);
+void DestroyTooltip(TreeListWindow* w);
+// TVM_SETTOOLTIPS: the client's tooltip replaces the control's; returns the old one.
+HWND SetTooltipWindow(TreeListWindow* w, HWND tooltip);
+void TooltipFollowsColumnInsert(TreeListWindow* w, int inserted);
 LRESULT OnTooltipNotify(TreeListWindow* w, NMHDR* header);
 void OpenTheme(TreeListWindow* w);
 void CloseTheme(TreeListWindow* w);
