@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr UINT kMaxWheelLines = 32;
+
 bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
 POINT PointOf(LPARAM lp) {
@@ -189,6 +191,25 @@ void OnMouseMove(TreeListWindow* w, WPARAM wp, LPARAM lp) {
     }
   }
   if (w->enabled) UpdateTooltip(w, pt);
+}
+
+// Wheel deltas come in multiples of WHEEL_DELTA from a notched wheel and in
+// smaller steps from touchpads and fine-step mice. What is left over from a
+// message is carried to the next, so four deltas of 30 scroll as one of 120;
+// turning the other way starts afresh.
+void OnMouseWheel(TreeListWindow* w, WPARAM wp) {
+  int delta = GET_WHEEL_DELTA_WPARAM(wp);
+  int& carry = w->input.wheelCarry;
+  if ((carry < 0 && delta > 0) || (carry > 0 && delta < 0)) carry = 0;
+  carry += delta;
+  int notches = carry / WHEEL_DELTA;
+  carry -= notches * WHEEL_DELTA;
+  if (notches == 0) return;
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  long page = std::max(1L, static_cast<long>(w->model.visibleRows) - 1);
+  long step = lines == WHEEL_PAGESCROLL ? page : static_cast<long>(std::min<UINT>(lines, kMaxWheelLines));
+  ScrollToRow(w, static_cast<long>(w->model.firstVisibleRow) - notches * step);
 }
 
 // ---- Keyboard ---------------------------------------------------------------------

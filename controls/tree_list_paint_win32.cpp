@@ -277,14 +277,6 @@ void OnHScroll(TreeListWindow* w, WPARAM wp) {
   }
 }
 
-void OnMouseWheel(TreeListWindow* w, WPARAM wp) {
-  int delta = GET_WHEEL_DELTA_WPARAM(wp);
-  UINT lines = 3;
-  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  long step = static_cast<long>(std::min<UINT>(lines, 32));
-  ScrollToRow(w, static_cast<long>(w->model.firstVisibleRow) - delta / WHEEL_DELTA * step);
-}
-
 // ---- Hit testing ---------------------------------------------------------------------
 
 namespace {

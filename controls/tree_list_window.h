@@ -76,6 +76,7 @@ struct TreeListInput {
   bool suppressChar = false;       // the parent answered TVN_KEYDOWN with nonzero
   bool dragArmed = false;
   POINT dragStart = {};
+  int wheelCarry = 0;  // wheel delta short of a whole WHEEL_DELTA
   CIncrementalSearch search;
 };
 
@@ -183,7 +184,6 @@ void EnsureRowVisible(TreeListWindow* w, TreeHandle item);
 void EnsureCellVisible(TreeListWindow* w, TreeHandle item, int column);
 void OnVScroll(TreeListWindow* w, WPARAM wp);
 void OnHScroll(TreeListWindow* w, WPARAM wp);
-void OnMouseWheel(TreeListWindow* w, WPARAM wp);
 void PlaceHeader(TreeListWindow* w);
 void ApplyColumnWidthsToHeader(TreeListWindow* w);
 TreeHandle HitTest(TreeListWindow* w, POINT pt, UINT* flags);
@@ -193,6 +193,7 @@ void MeasureFont(TreeListWindow* w);
 void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp);
 void OnButtonUp(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp);
 void OnMouseMove(TreeListWindow* w, WPARAM wp, LPARAM lp);
+void OnMouseWheel(TreeListWindow* w, WPARAM wp);
 void OnKeyDown(TreeListWindow* w, WPARAM wp, LPARAM lp);
 void OnChar(TreeListWindow* w, WPARAM wp, LPARAM lp);
 LRESULT OnGetDlgCode(TreeListWindow* w, WPARAM wp, LPARAM lp);

@@ -435,6 +435,51 @@ TEST_F(TreeListWindowTest, ColumnStructureReadsBackFromTheHeader) {
   EXPECT_EQ(3, list.Send(TLM_GETCOLUMNCOUNT));
 }
 
+// ---- Scrolling and redrawing under real use ----
+
+class TreeListScrollTest : public TreeListWindowTest {
+ protected:
+  void AddRows(int count) {
+    for (int i = 0; i < count; ++i) AddRow("Ort", "+11.500000", "+47.200000", "100.00");
+  }
+  long FirstVisibleRow() {
+    HTREEITEM first = list.GetNextItem(nullptr, TVGN_FIRSTVISIBLE);
+    return static_cast<long>(list.Send(TLM_GETROWOFITEM, 0, reinterpret_cast<LPARAM>(first)));
+  }
+  void Wheel(int delta) { list.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(100, 100)); }
+  // Shows the list and paints it, so that what follows starts with nothing to paint.
+  void ShowPainted() {
+    ShowWindow(parent, SW_SHOW);
+    UpdateWindow(parent);
+    UpdateWindow(hwnd);
+  }
+  RECT Client() {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    return client;
+  }
+};
+
+// Touchpads and fine-step mice send deltas below WHEEL_DELTA.
+TEST_F(TreeListScrollTest, SmallWheelDeltasAddUpToWholeSteps) {
+  AddRows(100);
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  ASSERT_GT(lines, 0u);
+  ASSERT_LT(lines, 20u);
+  for (int i = 0; i < 3; ++i) Wheel(-30);
+  EXPECT_EQ(0, FirstVisibleRow());
+  Wheel(-30);
+  EXPECT_EQ(static_cast<long>(lines), FirstVisibleRow());
+  Wheel(-90);
+  Wheel(60);  // turning back drops what was carried
+  EXPECT_EQ(static_cast<long>(lines), FirstVisibleRow());
+  Wheel(60);
+  EXPECT_EQ(0, FirstVisibleRow());
+  Wheel(-2 * WHEEL_DELTA);
+  EXPECT_EQ(2 * static_cast<long>(lines), FirstVisibleRow());
+}
+
 // ---- A plain tree with buttons and check boxes ----
 
 class TreeListTreeTest : public ::testing::Test {
