@@ -120,7 +120,7 @@ bool CellRect(TreeListWindow* w, TreeHandle item, int column, RECT* rect) {
 
 void InvalidateItem(TreeListWindow* w, TreeHandle item) {
   RECT rect;
-  if (RowRect(w, item, &rect)) InvalidateRect(w->hwnd, &rect, FALSE);
+  if (w->redraw && RowRect(w, item, &rect)) InvalidateRect(w->hwnd, &rect, FALSE);
 }
 
 // ---- Header and scrolling --------------------------------------------------------
@@ -176,20 +176,31 @@ void UpdateScrollRanges(TreeListWindow* w) {
   int usable = w->clientHeight - w->headerHeight;
   m.visibleRows = usable > 0 ? static_cast<size_t>(usable / RowHeight(w)) : 0;
   m.firstVisibleRow = std::min<size_t>(m.firstVisibleRow, static_cast<size_t>(LastFirstRow(w)));
-  SCROLLINFO vertical = {sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
-                         static_cast<int>(m.RowCount()), static_cast<UINT>(m.visibleRows),
-                         static_cast<int>(m.firstVisibleRow), 0};
-  SetScrollInfo(w->hwnd, SB_VERT, &vertical, TRUE);
   int extent = NoHorizontalScroll(w) ? 0 : HorizontalExtent(w);
   int lastX = std::max(0, extent - m.ClientWidth());
   if (w->scrollX > lastX) {
     w->scrollX = lastX;
     PlaceHeader(w);
   }
+  // Drawing a scroll bar is what makes filling a shown list slow; with
+  // redrawing off the bars are set once when it is turned on again.
+  if (!w->redraw) return;
+  SCROLLINFO vertical = {sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
+                         static_cast<int>(m.RowCount()), static_cast<UINT>(m.visibleRows),
+                         static_cast<int>(m.firstVisibleRow), 0};
+  SetScrollInfo(w->hwnd, SB_VERT, &vertical, TRUE);
   SCROLLINFO horizontal = {sizeof horizontal, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
                            std::max(0, extent - 1), static_cast<UINT>(std::max(0, m.ClientWidth())),
                            w->scrollX, 0};
   SetScrollInfo(w->hwnd, SB_HORZ, &horizontal, TRUE);
+}
+
+void OnSetRedraw(TreeListWindow* w, bool on) {
+  if (on == w->redraw) return;
+  w->redraw = on;
+  if (!on) return;
+  UpdateScrollRanges(w);
+  RepaintAll(w);
 }
 
 void ScrollToRow(TreeListWindow* w, long firstRow) {
@@ -198,6 +209,7 @@ void ScrollToRow(TreeListWindow* w, long firstRow) {
   EndEditForScroll(w);
   HideTooltip(w);
   w->model.firstVisibleRow = static_cast<size_t>(row);
+  if (!w->redraw) return;
   SetScrollPos(w->hwnd, SB_VERT, static_cast<int>(row), TRUE);
   RepaintAll(w);
 }
@@ -209,7 +221,7 @@ void ScrollToX(TreeListWindow* w, int x) {
   EndEditForScroll(w);
   HideTooltip(w);
   w->scrollX = x;
-  SetScrollPos(w->hwnd, SB_HORZ, x, TRUE);
+  if (w->redraw) SetScrollPos(w->hwnd, SB_HORZ, x, TRUE);
   PlaceHeader(w);
   RepaintAll(w);
 }
@@ -598,6 +610,10 @@ void OnPaint(TreeListWindow* w, HDC given) {
   }
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(w->hwnd, &ps);
+  if (!w->redraw) {
+    EndPaint(w->hwnd, &ps);
+    return;
+  }
   // The open editor is a child window; painting the rows must not cover it.
   if (w->edit.window && IsWindowVisible(w->edit.window)) {
     RECT editor;

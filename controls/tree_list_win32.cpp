@@ -191,7 +191,9 @@ bool ExpandItem(TreeListWindow* w, TreeHandle item, int code) {
   return true;
 }
 
-void RepaintAll(TreeListWindow* w) { InvalidateRect(w->hwnd, nullptr, FALSE); }
+void RepaintAll(TreeListWindow* w) {
+  if (w->redraw) InvalidateRect(w->hwnd, nullptr, FALSE);
+}
 
 // ---- Sizes and colours ----------------------------------------------------------
 
@@ -1022,6 +1024,7 @@ LRESULT WindowMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool* h
     case WM_SHOWWINDOW: OnShowWindow(w, wp != 0); return 0;
     case WM_SYSCOLORCHANGE: OnSysColorChange(w); return 0;
     case WM_SETFONT: OnSetFont(w, wp, lp); return 0;
+    case WM_SETREDRAW: OnSetRedraw(w, wp != 0); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
     case WM_STYLECHANGED: OnStyleChanged(w, wp, reinterpret_cast<const STYLESTRUCT*>(lp)); return 0;
     case WM_DRAWITEM: return SendMessageA(GetParent(w->hwnd), msg, wp, lp);

@@ -118,6 +118,7 @@ struct TreeListWindow {
   bool rootLines = false;
   bool applyingWidths = false;  // header notifications caused by our own updates
   bool enabled = true;
+  bool redraw = true;  // WM_SETREDRAW: off while a client fills the list
   TreeHandle insertMark = 0;
   TreeHandle dropHighlight = 0;
 
@@ -178,6 +179,9 @@ int TextStart(TreeListWindow* w, TreeHandle item, int column);
 int TextWidth(TreeListWindow* w, const std::string& text, bool bold);
 void InvalidateItem(TreeListWindow* w, TreeHandle item);
 void UpdateScrollRanges(TreeListWindow* w);
+// WM_SETREDRAW: while off, neither the rows nor the scroll bars are drawn;
+// turning it on sets the bars and repaints once.
+void OnSetRedraw(TreeListWindow* w, bool on);
 void ScrollToRow(TreeListWindow* w, long firstRow);
 void ScrollToX(TreeListWindow* w, int x);
 void EnsureRowVisible(TreeListWindow* w, TreeHandle item);

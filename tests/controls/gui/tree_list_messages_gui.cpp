@@ -480,6 +480,27 @@ TEST_F(TreeListScrollTest, SmallWheelDeltasAddUpToWholeSteps) {
   EXPECT_EQ(2 * static_cast<long>(lines), FirstVisibleRow());
 }
 
+// The locations editor fills the list with redrawing off: the scroll bars are
+// left alone until it is turned on, then set once and the rows repainted.
+TEST_F(TreeListScrollTest, RowsAddedWithRedrawOffShowWhenItIsTurnedOn) {
+  ShowPainted();
+  list.Send(WM_SETREDRAW, FALSE);
+  AddRows(40);
+  SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(hwnd, SB_VERT, &info);
+  EXPECT_EQ(0, info.nMax);
+  RECT dirty;
+  EXPECT_FALSE(GetUpdateRect(hwnd, &dirty, FALSE));
+
+  list.Send(WM_SETREDRAW, TRUE);
+  GetScrollInfo(hwnd, SB_VERT, &info);
+  EXPECT_EQ(40, info.nMax);
+  EXPECT_EQ(list.Send(TVM_GETVISIBLECOUNT), static_cast<LRESULT>(info.nPage));
+  ASSERT_TRUE(GetUpdateRect(hwnd, &dirty, FALSE));
+  RECT client = Client();
+  EXPECT_TRUE(EqualRect(&client, &dirty));
+}
+
 // ---- A plain tree with buttons and check boxes ----
 
 class TreeListTreeTest : public ::testing::Test {
