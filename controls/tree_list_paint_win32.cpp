@@ -205,13 +205,20 @@ void OnSetRedraw(TreeListWindow* w, bool on) {
 
 void ScrollToRow(TreeListWindow* w, long firstRow) {
   long row = std::clamp(firstRow, 0L, LastFirstRow(w));
-  if (static_cast<size_t>(row) == w->model.firstVisibleRow) return;
+  long old = static_cast<long>(w->model.firstVisibleRow);
+  if (row == old) return;
   EndEditForScroll(w);
   HideTooltip(w);
   w->model.firstVisibleRow = static_cast<size_t>(row);
   if (!w->redraw) return;
   SetScrollPos(w->hwnd, SB_VERT, static_cast<int>(row), TRUE);
-  RepaintAll(w);
+  // The rows still in view are moved on the screen; only the strip that
+  // comes into view is painted. The partly shown last row counts as shown.
+  RECT rows = {0, w->headerHeight, w->model.ClientWidth(), w->clientHeight};
+  long shown = static_cast<long>(w->model.visibleRows) + 1;
+  if (std::abs(row - old) >= shown || rows.bottom <= rows.top) return RepaintAll(w);
+  int dy = static_cast<int>(old - row) * RowHeight(w);
+  ScrollWindowEx(w->hwnd, 0, dy, &rows, &rows, nullptr, nullptr, SW_INVALIDATE);
 }
 
 void ScrollToX(TreeListWindow* w, int x) {
@@ -587,17 +594,18 @@ void PaintRow(TreeListWindow* w, HDC dc, size_t row, int top) {
   if (GridLines(w)) PaintGrid(w, dc, p.top, p.bottom);
 }
 
-void PaintRows(TreeListWindow* w, HDC dc) {
+// Paints the rows that reach into area (client coordinates) and the empty
+// space below the last row.
+void PaintRows(TreeListWindow* w, HDC dc, const RECT& area) {
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, w->font);
   int top = w->headerHeight;
   int height = RowHeight(w);
-  for (size_t row = w->model.firstVisibleRow; row < w->model.RowCount() && top < w->clientHeight; ++row) {
-    PaintRow(w, dc, row, top);
-    top += height;
-  }
-  RECT rest = {0, top, w->model.ClientWidth(), w->clientHeight};
-  if (rest.top < rest.bottom) Fill(dc, rest, w->model.colors[kSlotBackground]);
+  size_t row = w->model.firstVisibleRow;
+  for (; row < w->model.RowCount() && top < area.bottom; ++row, top += height)
+    if (top + height > area.top) PaintRow(w, dc, row, top);
+  RECT rest = {0, std::max<LONG>(top, area.top), w->model.ClientWidth(), area.bottom};
+  if (row >= w->model.RowCount() && rest.top < rest.bottom) Fill(dc, rest, w->model.colors[kSlotBackground]);
   SelectObject(dc, oldFont);
 }
 
@@ -605,12 +613,16 @@ void PaintRows(TreeListWindow* w, HDC dc) {
 
 void OnPaint(TreeListWindow* w, HDC given) {
   if (given) {
-    PaintRows(w, given);
+    RECT client = {0, 0, w->model.ClientWidth(), w->clientHeight};
+    PaintRows(w, given, client);
     return;
   }
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(w->hwnd, &ps);
-  if (!w->redraw) {
+  // The header's strip stays out of the buffer, which would paint over it.
+  RECT rows = {0, w->headerHeight, w->model.ClientWidth(), w->clientHeight};
+  RECT area;
+  if (!w->redraw || !IntersectRect(&area, &rows, &ps.rcPaint)) {
     EndPaint(w->hwnd, &ps);
     return;
   }
@@ -624,15 +636,13 @@ void OnPaint(TreeListWindow* w, HDC given) {
   const TreeListTheme& theme = SharedResources().theme;
   HANDLE buffer = nullptr;
   HDC target = nullptr;
-  // The header's strip stays out of the buffer, which would paint over it.
-  RECT client = {0, w->headerHeight, w->model.ClientWidth(), w->clientHeight};
   if (theme.BeginBufferedPaint && theme.EndBufferedPaint)
-    buffer = theme.BeginBufferedPaint(dc, &client, kBufferCompatible, nullptr, &target);
+    buffer = theme.BeginBufferedPaint(dc, &area, kBufferCompatible, nullptr, &target);
   if (buffer && target) {
-    PaintRows(w, target);
+    PaintRows(w, target, area);
     theme.EndBufferedPaint(buffer, TRUE);
   } else {
-    PaintRows(w, dc);
+    PaintRows(w, dc, area);
   }
   EndPaint(w->hwnd, &ps);
 }

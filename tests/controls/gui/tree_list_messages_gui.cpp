@@ -501,6 +501,30 @@ TEST_F(TreeListScrollTest, RowsAddedWithRedrawOffShowWhenItIsTurnedOn) {
   EXPECT_TRUE(EqualRect(&client, &dirty));
 }
 
+// A one-row scroll moves what is on the screen and repaints one row's strip.
+TEST_F(TreeListScrollTest, ScrollingOneRowRepaintsOnlyTheUncoveredStrip) {
+  AddRows(60);
+  ShowPainted();
+  int rowHeight = static_cast<int>(list.Send(TVM_GETITEMHEIGHT));
+  RECT client = Client();
+  list.Send(WM_VSCROLL, SB_LINEDOWN);
+  EXPECT_EQ(1, FirstVisibleRow());
+  RECT dirty;
+  ASSERT_TRUE(GetUpdateRect(hwnd, &dirty, FALSE));
+  RECT bottomStrip = {0, client.bottom - rowHeight, client.right, client.bottom};
+  EXPECT_TRUE(EqualRect(&bottomStrip, &dirty));
+
+  UpdateWindow(hwnd);
+  list.Send(WM_VSCROLL, SB_LINEUP);
+  EXPECT_EQ(0, FirstVisibleRow());
+  ASSERT_TRUE(GetUpdateRect(hwnd, &dirty, FALSE));
+  RECT header;
+  GetWindowRect(reinterpret_cast<HWND>(list.Send(TLM_GETHEADER)), &header);
+  int top = header.bottom - header.top;
+  RECT topStrip = {0, top, client.right, top + rowHeight};
+  EXPECT_TRUE(EqualRect(&topStrip, &dirty));
+}
+
 // ---- A plain tree with buttons and check boxes ----
 
 class TreeListTreeTest : public ::testing::Test {
