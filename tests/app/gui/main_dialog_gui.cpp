@@ -299,6 +299,48 @@ TEST_F(MainDialog, OkRunsEveryTimeAsksBeforeReplacingAndNeverCloses) {
   });
 }
 
+// The command line in the Windows build, run to its end; its exit code.
+DWORD RunCommandLine(const std::string& arguments) {
+  std::string command = "\"" + FullPath(TOLMARIC_CLI_EXE) + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return 0xFFFFFFFF;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0xFFFFFFFF;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+TEST_F(MainDialog, AnOkRunWritesWhatTheCommandLineWritesWithTheSameSettings) {
+  StoreQuietRun();
+  const std::string kml = ReadWholeFile(SourcePath("examples/routes/from-gpx/test_route_andorra.kml"));
+  const std::string tiles = FullPath(SourcePath("examples/tiles").c_str());
+  ASSERT_TRUE(WriteWholeFile(locations_, ReadWholeFile(SourcePath("examples/Locations.txt"))));
+  ASSERT_TRUE(WriteWholeFile(folder_ + "/dialog.kml", kml));
+  ASSERT_TRUE(WriteWholeFile(folder_ + "/cli.kml", kml));
+  CMainDlg dialog(path_, locations_);
+  RunDialog(dialog, [&] {
+    HWND d = dialog.Window();
+    SetText(d, kIdRoutePath, FullPath((folder_ + "/dialog.kml").c_str()).c_str());
+    SetText(d, kIdTileFolder, tiles.c_str());
+    EXPECT_EQ(1u, PressAnswering(d, IDOK, {IDOK}).size());
+    dialog.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(0u, RunCommandLine("export \"" + FullPath((folder_ + "/cli.kml").c_str()) + "\" --tiles \"" + tiles +
+                               "\" --bitmap --text --width 640 --height 480 --no-fixed-height --bitmap-locations"
+                               " --bitmap-stats --km-axis --height-axis --text-locations --text-stats --step 50"
+                               " --class-width 3 --classes 10 --yes --locations \"" + FullPath(locations_.c_str()) + "\""));
+  const std::string report = ReadWholeFile(folder_ + "/dialog.txt"), picture = ReadWholeFile(folder_ + "/dialog.bmp");
+  ASSERT_GT(report.size(), 1000u);
+  ASSERT_GT(picture.size(), 640u * 480u * 3u);
+  EXPECT_TRUE(report == ReadWholeFile(folder_ + "/cli.txt"));
+  EXPECT_TRUE(picture == ReadWholeFile(folder_ + "/cli.bmp"));
+}
+
 TEST_F(MainDialog, AFailingRunShowsOneErrorAndTheDialogStays) {
   StoreQuietRun();
   CMainDlg dialog(path_, locations_);
