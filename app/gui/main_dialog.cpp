@@ -9,6 +9,7 @@
 #include "app/gui/file_dialog.h"
 #include "app/gui/resource.h"
 #include "app/language_texts.h"
+#include "controls/dir_chooser.h"
 #include "core/export_run.h"
 #include "core/program_texts.h"
 #include "support/file_path.h"
@@ -202,4 +203,9 @@ void CMainDlg::BrowseRoute() {
 
 void CMainDlg::BrowseTileFolder() {
   UpdateData(true);
+  CDirChooserDlg chooser;
+  chooser.SetPath(fields_.TileFolder.c_str());
+  if (chooser.DoModal(Window()) != IDOK) return;
+  fields_.TileFolder = chooser.GetPath(0);
+  UpdateData(false);
 }

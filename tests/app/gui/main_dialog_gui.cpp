@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/gui/main_dialog.h"
+#include "controls/dir_chooser.h"
 #include "app/gui/resource.h"
 #include "app/registry.h"
 #include "app/greyed_image.h"
@@ -469,6 +470,26 @@ TEST_F(MainDialog, RouteBrowseProposesKmlFilesAndCancellingKeepsTheBox) {
     Click(d, kIdRouteBrowse);
     EXPECT_EQ("*.kml", proposed);
     EXPECT_EQ("", Text(d, kIdRoutePath));
+    dialog.EndDialog(IDCANCEL);
+  });
+}
+
+TEST_F(MainDialog, FolderBrowseOpensTheChooserAtTheTileFolderAndTakesItsChoice) {
+  const std::string start = FullPath(SourcePath("examples").c_str());
+  CMainDlg dialog(path_, locations_);
+  RunDialog(dialog, [&] {
+    HWND d = dialog.Window();
+    SetText(d, kIdTileFolder, (start + "\\tiles\\").c_str());
+    std::string caption, shown;
+    WhenABoxAppears(d, [&](HWND chooser) {
+      caption = WindowText(chooser);
+      shown = Text(chooser, CDirChooserDlg::kPathEntryId);
+      PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+    });
+    Click(d, kIdTileBrowse);
+    EXPECT_EQ("Verzeichnis w\xE4hlen", caption);
+    EXPECT_EQ(start + "\\tiles", shown);
+    EXPECT_EQ(start + "\\tiles", Text(d, kIdTileFolder));
     dialog.EndDialog(IDCANCEL);
   });
 }
