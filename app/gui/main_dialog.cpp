@@ -81,6 +81,9 @@ BOOL CMainDlg::OnInitDialog() {
   GetWindowRect(Item(kIdListFrame), &frame);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame), 2);
   list_.Create(dialog, frame, kIdLocationsList);
+  // In the tab order where the frame stands: after the step width, before OK.
+  SetWindowPos(list_.Control().GetSafeHwnd(), Item(kIdListFrame), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   FillListsFromTemplate(dialog, GetModuleHandleA(nullptr), IDD_MAIN);
   UpdateData(false);

@@ -432,6 +432,48 @@ TEST_F(MainDialog, EditedCellsAreNormalisedAndNamesAddAndRemoveRows) {
             ReadWholeFile(locations_));
 }
 
+void TypeKey(WORD key) {
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+  Settle();
+}
+
+TEST_F(MainDialog, ReturnAndEscapeInACellEditorBelongToTheEditNotToTheDialog) {
+  ASSERT_TRUE(WriteWholeFile(locations_, "Alm 11.5 47.2 100\n"));
+  CMainDlg dialog(path_, locations_);
+  RunDialog(dialog, [&] {
+    HWND d = dialog.Window();
+    SetForegroundWindow(d);
+    CTreeListCtrl& list = dialog.LocationsList().Control();
+    HTREEITEM alm = list.GetNextItem(TVI_ROOT, TVGN_CHILD);
+    std::vector<MessageBoxSeen> seen;
+    g_answers = {IDOK, IDOK};
+    g_seen = &seen;
+    g_owner = d;
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, AnswerMessageBox);
+    HWND editor = reinterpret_cast<HWND>(list.Send(TVM_EDITLABELA, 3, reinterpret_cast<LPARAM>(alm)));
+    ASSERT_NE(nullptr, editor);
+    SetFocus(editor);
+    SetWindowTextA(editor, "7,5");
+    TypeKey(VK_RETURN);
+    EXPECT_STREQ("7.50", list.GetItemText(alm, 3));
+    editor = reinterpret_cast<HWND>(list.Send(TVM_EDITLABELA, 3, reinterpret_cast<LPARAM>(alm)));
+    SetFocus(editor);
+    SetWindowTextA(editor, "9");
+    TypeKey(VK_ESCAPE);
+    EXPECT_STREQ("7.50", list.GetItemText(alm, 3));
+    KillTimer(nullptr, timer);
+    g_seen = nullptr;
+    g_answers.clear();
+    EXPECT_TRUE(seen.empty()) << seen[0].text;  // no run started
+    dialog.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ("Alm 11.5 47.2 100\n", ReadWholeFile(locations_));  // and no Cancel either
+}
+
 // ---- About box, browse button -----------------------------------------------------
 
 TEST_F(MainDialog, TheSystemMenuShowsTheAboutBox) {
