@@ -256,6 +256,15 @@ TEST_F(MainDialog, StartsWithTheStoredSettingsAndHistories) {
     EXPECT_EQ("3%", Text(d, kIdPercentSel));
     EXPECT_EQ("10", Text(d, kIdStatSel));
     EXPECT_EQ(10, SendDlgItemMessageA(d, kIdPercentSel, CB_GETCOUNT, 0, 0));
+    for (int id : {kIdRouteBrowse, kIdTileBrowse}) {  // the folder, themed or plain
+      BUTTON_IMAGELIST images = {};
+      if (ThemesActive()) {
+        SendDlgItemMessageA(d, id, BCM_GETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+        EXPECT_EQ(ButtonImageList(GetModuleHandleA(nullptr), IDB_FOLDER), images.himl);
+      } else {
+        EXPECT_NE(0, SendDlgItemMessageA(d, id, BM_GETIMAGE, IMAGE_BITMAP, 0));
+      }
+    }
     dialog.EndDialog(IDCANCEL);
   });
 }
