@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "app/gui/button_pictures.h"
@@ -45,9 +46,9 @@ void FillListsFromTemplate(HWND dialog, HINSTANCE instance, UINT templateId) {
   for (DWORD at = 0; data && at + 8 <= size;) {
     WORD id, message;
     DWORD length;
-    memcpy(&id, data + at, 2);
-    memcpy(&message, data + at + 2, 2);
-    memcpy(&length, data + at + 4, 4);
+    std::memcpy(&id, data + at, 2);
+    std::memcpy(&message, data + at + 2, 2);
+    std::memcpy(&length, data + at + 4, 4);
     if (id == 0 || length == 0 || length > size - at - 8 || data[at + 8 + length - 1] != 0) break;
     SendDlgItemMessageA(dialog, id, message, 0, reinterpret_cast<LPARAM>(data + at + 8));
     at += 8 + length;

@@ -493,6 +493,9 @@ TEST_F(MainDialog, TheSystemMenuShowsTheAboutBox) {
     char text[64] = "";
     GetMenuStringA(menu, IDM_ABOUT, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ("Inf&o \xFC" "ber Tolmaric...", text);
+    LRESULT icon = SendMessageA(d, WM_GETICON, ICON_BIG, 0);
+    EXPECT_NE(0, icon);
+    EXPECT_EQ(icon, SendMessageA(d, WM_QUERYDRAGICON, 0, 0));
     std::string about;
     WhenABoxAppears(d, [&](HWND box) {
       Settle();
