@@ -24,13 +24,14 @@ UINT_PTR CALLBACK EnlargeHook(HWND child, UINT message, WPARAM wp, LPARAM lp) {
 
 BOOL ShowFileDialog(OPENFILENAMEA* dialog, bool open) {
   auto show = [&] { return open ? GetOpenFileNameA(dialog) : GetSaveFileNameA(dialog); };
-  if (!g_installed || g_inProgress) return show();
+  if (!g_installed) return show();
 
   const DWORD callerFlags = dialog->Flags;
   const LPOFNHOOKPROC callerHook = dialog->lpfnHook;
   const bool callerTemplate = (callerFlags & kTemplateFlags) != 0;
   if (!callerTemplate) dialog->Flags |= OFN_ENABLESIZING;
-  const bool enlarge = !g_enlargedOnce && (dialog->Flags & OFN_EXPLORER) && (dialog->Flags & OFN_ENABLESIZING);
+  const bool enlarge = !g_enlargedOnce && !g_inProgress && (dialog->Flags & OFN_EXPLORER) &&
+                       (dialog->Flags & OFN_ENABLESIZING);
   if (enlarge) {
     g_enlargedOnce = true;
     g_sized = false;
@@ -39,10 +40,11 @@ BOOL ShowFileDialog(OPENFILENAMEA* dialog, bool open) {
     dialog->Flags |= OFN_ENABLEHOOK;
     dialog->lpfnHook = EnlargeHook;
   }
+  const bool outermost = !g_inProgress;
   g_inProgress = true;
   BOOL result = show();
-  g_inProgress = false;
-  g_callerHook = nullptr;
+  if (outermost) g_inProgress = false;
+  if (enlarge) g_callerHook = nullptr;
   // The read-only box's state is the dialog's answer, not a flag of ours.
   dialog->Flags = (callerFlags & ~OFN_READONLY) | (dialog->Flags & OFN_READONLY);
   dialog->lpfnHook = callerHook;

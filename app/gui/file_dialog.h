@@ -3,9 +3,9 @@
 // dialog resizable (unless the caller brings its own template) and give the
 // first explorer-style one of the process a useful size: 600 x 450 pixels
 // (600 x 550 for an open dialog with the caller's template), without moving
-// it. The system then remembers the size for the later ones. A caller's own
-// hook still gets every message, and its flags and hook are given back
-// unchanged when the dialog ends.
+// it; later ones are only made resizable. A caller's own hook still gets
+// every message, and its flags and hook are given back unchanged when the
+// dialog ends.
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
