@@ -78,6 +78,7 @@ class CDirChooserDlg : public CDialogWindow {
                                       DWORD_PTR self);
   bool FolderListKey(UINT message, WPARAM wParam);
   void RememberPosition();
+  void CenterOnOwner();
   void ReadMemory();
   void ShowFolders();
   void ShowPath();

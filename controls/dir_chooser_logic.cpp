@@ -163,9 +163,7 @@ std::string CDirChooserState::StartPath() {
 void CDirChooserState::Open() {
   current_ = StartPath();
   ListDrives();
-  selectedDrive_ = -1;
-  if (IsNetworkPath(current_) && NetworkRules() && NetworkFolderFound()) selectedDrive_ = DriveOfPath();
-  BuildFolderList();
+  BuildFolderList();  // selects the drive entry, or the network's, that the path lies on
 }
 
 void CDirChooserState::ListDrives() {
@@ -218,8 +216,7 @@ void CDirChooserState::BuildFolderList() {
   }
   currentEntry_ = static_cast<int>(folders_.size()) - 1;
   AddSubfolders();
-  int drive = DriveOfPath();
-  if (drive >= 0) selectedDrive_ = drive;
+  selectedDrive_ = DriveOfPath();
 }
 
 void CDirChooserState::AddSubfolders() {

@@ -111,6 +111,8 @@ BOOL CDirChooserDlg::OnInitDialog() {
   if (g_positionKept && g_position.x > -100 && g_position.x < GetSystemMetrics(SM_CXSCREEN) - 100 &&
       g_position.y > -10 && g_position.y < GetSystemMetrics(SM_CYSCREEN) - 100)
     SetWindowPos(Window(), nullptr, g_position.x, g_position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  else
+    CenterOnOwner();
   if (!caption_.empty()) SetWindowTextA(Window(), caption_.c_str());
 
   SHFILEINFOA info = {};
@@ -327,6 +329,18 @@ void CDirChooserDlg::DropFiles(HDROP drop) {
   if (folder.empty()) return;
   SetDlgItemTextA(Window(), kPathEntryId, folder.c_str());
   TakeOverEntryText(false);
+}
+
+// The template places the dialog at the owner's corner; the first time it
+// opens it sits in the middle of its owner (or of the screen) instead.
+void CDirChooserDlg::CenterOnOwner() {
+  RECT frame, owner;
+  GetWindowRect(Window(), &frame);
+  HWND parent = GetWindow(Window(), GW_OWNER);
+  if (!parent || !GetWindowRect(parent, &owner)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &owner, 0);
+  int x = (owner.left + owner.right - (frame.right - frame.left)) / 2;
+  int y = (owner.top + owner.bottom - (frame.bottom - frame.top)) / 2;
+  SetWindowPos(Window(), nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void CDirChooserDlg::RememberPosition() {

@@ -167,6 +167,13 @@ TEST_F(DirChooserLogic, EachDriveReturnsToItsLastFolder) {
   EXPECT_EQ("\\\\", state.GetPath(0));
   state.ChooseDrive(d);
   EXPECT_EQ("D:\\Y", state.GetPath(0));
+  // A path on no listed drive selects none, and is no drive's last folder.
+  state.TakeOver("Q:\\x");
+  EXPECT_EQ(-1, state.SelectedDrive());
+  state.ChooseDrive(c);
+  EXPECT_EQ("C:\\data", state.GetPath(0));
+  state.ChooseDrive(d);
+  EXPECT_EQ("D:\\Y", state.GetPath(0));
 }
 
 TEST_F(DirChooserLogic, StartPathOfAFileIsItsFolderAndOfAMissingPathTheCurrentFolder) {

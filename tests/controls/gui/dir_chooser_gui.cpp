@@ -117,10 +117,21 @@ class DirChooserWindow : public ::testing::Test {
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
   }
-  void TearDown() override {
-    DeleteFileA((root + "\\beta\\b.txt").c_str());
-    for (const char* folder : {"\\alpha\\inner", "\\alpha\\gamma", "\\alpha", "\\beta", ""})
-      RemoveDirectoryA((root + folder).c_str());
+  void TearDown() override { RemoveTree(root); }
+
+  static void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + "\\" + name);
+        else DeleteFileA((folder + "\\" + name).c_str());
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
   }
 
   std::string root;
@@ -168,6 +179,67 @@ TEST_F(DirChooserWindow, ReturnInTheFolderListOpensASubfolderAndAcceptsTheCurren
   };
   EXPECT_EQ(IDOK, chooser.DoModal(nullptr));
   EXPECT_EQ(root + "\\beta", chooser.GetPath(0));
+}
+
+TEST_F(DirChooserWindow, LettersTypedInTheFolderListSelectTheEntryTheyBegin) {
+  ScriptedChooser chooser;
+  chooser.SetPath(root.c_str());
+  chooser.steps = {
+      [&](ScriptedChooser& dialog) {
+        SetFocus(dialog.List());
+        PostMessageA(dialog.List(), WM_CHAR, 'B', 0);
+      },
+      [&](ScriptedChooser& dialog) {
+        EXPECT_EQ(dialog.EntryIndex("beta"), SendMessageA(dialog.List(), LB_GETCURSEL, 0, 0));
+        PostMessageA(dialog.List(), WM_CHAR, 'q', 0);  // nothing begins "bq" or "q": the selection stays
+      },
+      [&](ScriptedChooser& dialog) {
+        EXPECT_EQ(dialog.EntryIndex("beta"), SendMessageA(dialog.List(), LB_GETCURSEL, 0, 0));
+        EXPECT_EQ(root, dialog.GetPath(0));  // selecting is not opening
+      },
+  };
+  EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
+}
+
+TEST_F(DirChooserWindow, ArrowKeysInTheDriveListGoToTheNextDriveAndBackToTheFolderLeft) {
+  ScriptedChooser chooser;
+  chooser.SetPath((root + "\\alpha").c_str());
+  std::string expectedThere, pathThere;
+  chooser.steps = {
+      [&](ScriptedChooser& dialog) {
+        int next = dialog.State().SelectedDrive() + 1;
+        ASSERT_LT(next, static_cast<int>(dialog.State().Drives().size()));
+        const DriveEntry& drive = dialog.State().Drives()[next];
+        expectedThere = drive.kind == DriveEntry::kNetwork ? "\\\\" : drive.text;
+        HWND drives = dialog.Item(CDirChooserDlg::kDriveListId);
+        SetFocus(drives);
+        PostMessageA(drives, WM_KEYDOWN, VK_DOWN, 0);
+      },
+      [&](ScriptedChooser& dialog) {
+        pathThere = dialog.GetPath(0);
+        PostMessageA(dialog.Item(CDirChooserDlg::kDriveListId), WM_KEYDOWN, VK_UP, 0);
+      },
+  };
+  EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
+  EXPECT_EQ(expectedThere, pathThere);
+  EXPECT_EQ(root + "\\alpha", chooser.GetPath(0));
+}
+
+TEST_F(DirChooserWindow, EachWheelMessageScrollsTheFolderListByOneEntry) {
+  for (int i = 0; i < 40; i++)
+    ASSERT_TRUE(CreateDirectoryA((root + "\\alpha\\inner\\f" + std::to_string(100 + i)).c_str(), nullptr));
+  ScriptedChooser chooser;
+  chooser.SetPath((root + "\\alpha\\inner").c_str());
+  std::vector<LRESULT> tops;
+  chooser.steps = {[&](ScriptedChooser& dialog) {
+    SendMessageA(dialog.List(), LB_SETTOPINDEX, 0, 0);
+    for (int delta : {-120, -360, 120, 120, 120}) {
+      SendMessageA(dialog.List(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+      tops.push_back(SendMessageA(dialog.List(), LB_GETTOPINDEX, 0, 0));
+    }
+  }};
+  EXPECT_EQ(kStillOpen, chooser.DoModal(nullptr));
+  EXPECT_EQ((std::vector<LRESULT>{1, 2, 1, 0, 0}), tops);
 }
 
 TEST_F(DirChooserWindow, AFolderThatCannotBeMadeGivesOneMessageAndTheDialogStaysOpen) {
