@@ -32,9 +32,11 @@ const std::string& Folder() {
     std::filesystem::path path = std::filesystem::temp_directory_path() /
                                  ("tolmaric-tile-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(path);
-    std::atexit([] { std::filesystem::remove_all(Folder()); });
     return path.string();
   }();
+  // Registered once the name exists, so it runs before the name is destroyed.
+  static const bool removedAtExit = std::atexit([] { std::filesystem::remove_all(Folder()); }) == 0;
+  (void)removedAtExit;
   return folder;
 }
 
