@@ -279,9 +279,9 @@ void ApplyArguments(const ExportArguments& arguments, ExportOptions& options) {
 void PrintExportHelp() {
   std::string user = UserConfigFolder();
   WriteConsoleText(stdout,
-      "usage: tolmaric export ROUTE.kml [--tiles DIR] [options]\n"
+      "usage: tolmaric export ROUTE [--tiles DIR] [options]\n"
       "\n"
-      "Makes the height profile of a Google Earth KML route from the SRTM3 tiles\n"
+      "Makes the height profile of a route (KML, KMZ or GPX) from the SRTM3 tiles\n"
       "in DIR (N47E011.hgt or N47E011.hgt.zip): the text report ROUTE.txt and/or\n"
       "the picture ROUTE.bmp next to the route, as the dialog's OK button does.\n"
       "\n"
