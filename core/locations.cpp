@@ -127,28 +127,19 @@ std::string FormatLocationLine(const Location& location) {
 
 namespace {
 
-bool WriteAll(const std::string& path, const std::vector<Location>& locations) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = true;
+bool WriteAll(std::FILE* file, const std::vector<Location>& locations) {
   for (const Location& location : locations) {
     if (location.name.empty()) continue;
     std::string line = FormatLocationLine(location);
-    if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) written = false;
+    if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) return false;
   }
-  if (std::fflush(file) != 0) written = false;
-  if (std::fclose(file) != 0) written = false;
-  return written;
+  return true;
 }
 
 }  // namespace
 
 bool WriteLocationsFile(const std::string& path, const std::vector<Location>& locations) {
-  const std::string temporary = path + ".tmp";
-  if (WriteAll(temporary, locations) && ReplaceFileWith(temporary.c_str(), path.c_str()))
-    return true;
-  std::remove(temporary.c_str());
-  return false;
+  return WriteFileReplacing(path, [&locations](std::FILE* file) { return WriteAll(file, locations); });
 }
 
 // ---- Matching ----------------------------------------------------------------------

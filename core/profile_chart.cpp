@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/export_options.h"
+#include "core/file_replace.h"
 #include "core/program_texts.h"
 #include "core/run_abort.h"
 #include "core/run_host.h"
@@ -289,18 +290,23 @@ int ClampedSide(std::uint32_t entered, std::uint32_t fallback, std::uint32_t min
   return static_cast<int>(std::max(std::min(entered, kMaxChartSide), minimum));
 }
 
+int WriteToFile(void* file, const void* data, int count) {
+  return static_cast<int>(std::fwrite(data, 1, static_cast<std::size_t>(count),
+                                      static_cast<std::FILE*>(file)));
+}
+
+// Through a temporary file: a half-written picture never takes the place of
+// the old one, nor looks like a finished one.
 void SavePicture(const CRasterImage& image, const std::string& path, std::string& errorText) {
-  CBmpFile codec;
-  bool created = true;
-  try {
-    codec.Save(path.c_str(), image);
-    return;
-  } catch (const EBmpFileOpenError&) {
-    created = false;  // whatever is there is not ours to remove
-  } catch (...) {
-  }
-  // A half-written picture would look like a finished one.
-  if (created) std::remove(path.c_str());
+  const bool saved = WriteFileReplacing(path, [&image](std::FILE* file) {
+    try {
+      CBmpFile().WriteTo(WriteToFile, file, image);
+      return true;
+    } catch (...) {
+      return false;
+    }
+  });
+  if (saved) return;
   errorText = FormatProgramText(kTextPictureNotSaved, path);
   throw kAbortPictureNotSaved;
 }

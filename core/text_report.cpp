@@ -1,13 +1,14 @@
-// The text report. The whole text is built in memory first: a report is a
-// few megabytes at most, and writing it in one piece lets a failed write be
-// reported (and the partial file removed) instead of leaving a report that
-// looks complete but is not.
+// The text report. The whole text is built in memory first (a report is a
+// few megabytes at most) and written through a temporary file that replaces
+// the old report only when complete: a failed write is reported and never
+// leaves a report that looks complete but is not.
 #include "core/text_report.h"
 
 #include <cstdarg>
 #include <cstdio>
 
 #include "core/export_options.h"
+#include "core/file_replace.h"
 #include "core/program_texts.h"
 #include "core/run_abort.h"
 #include "core/run_host.h"
@@ -104,15 +105,10 @@ void WriteTextReportFile(const std::string& path, const std::string& report, boo
     errorText = FormatProgramText(kTextReportExists, path);
     if (!host.AskOkCancel(errorText, ProgramText(kTextCaptionQuestion))) throw kAbortDeclined;
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    errorText = FormatProgramText(kTextReportNotCreated, path);
-    throw kAbortReportNotCreated;
-  }
-  bool written = std::fwrite(report.data(), 1, report.size(), file) == report.size();
-  if (std::fclose(file) != 0) written = false;
+  const bool written = WriteFileReplacing(path, [&report](std::FILE* file) {
+    return std::fwrite(report.data(), 1, report.size(), file) == report.size();
+  });
   if (!written) {
-    std::remove(path.c_str());
     errorText = FormatProgramText(kTextReportNotCreated, path);
     throw kAbortReportNotCreated;
   }

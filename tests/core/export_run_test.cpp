@@ -187,6 +187,40 @@ TEST_F(ExportRun, APictureThatCannotBeSavedIsNamedAfterTheReport) {
   EXPECT_EQ("Die Datei " + Picture() + " konnte nicht erstellt werden !", host_.messages[0].text);
 }
 
+TEST_F(ExportRun, AnOutputIsNeverWrittenOverItsOwnRoute) {
+  const std::string kml = ReadWholeFile(route_);
+  options_.TextOn = 1;
+  struct Case {
+    std::string route;
+    ExportOutcome outcome;
+    std::string message;
+  } cases[] = {
+      {folder_ + "/route.txt", ExportOutcome::kReportFailed,
+       "Die Datei " + folder_ + "/route.txt konnte nicht erzeugt werden !"},
+      {folder_ + "/route.bmp", ExportOutcome::kPictureFailed,
+       "Die Datei " + folder_ + "/route.bmp konnte nicht erstellt werden !"},
+  };
+  for (const Case& test : cases) {
+    host_ = RecordingHost();
+    ASSERT_TRUE(WriteWholeFile(test.route, kml));
+    options_.RoutePath = test.route;
+    options_.TextOn = test.outcome == ExportOutcome::kReportFailed;
+    EXPECT_EQ(test.outcome, Run());
+    EXPECT_EQ(kml, ReadWholeFile(test.route));
+    ASSERT_EQ(1u, host_.messages.size());
+    EXPECT_EQ(test.message, host_.messages[0].text);
+    EXPECT_TRUE(host_.questions.empty());
+  }
+  // The report's name reaching the route through a second link.
+  options_.RoutePath = route_;
+  options_.BmpOn = 0;
+  options_.TextOn = 1;
+  std::filesystem::create_hard_link(route_, Report());
+  EXPECT_EQ(ExportOutcome::kReportFailed, Run());
+  EXPECT_EQ(kml, ReadWholeFile(route_));
+  EXPECT_FALSE(Exists(Picture()));
+}
+
 TEST_F(ExportRun, ASizeOfZeroDrawsTheDefaultButIsStoredAsZero) {
   options_.BmpWidth = 0;
   options_.BmpHeight = 0;

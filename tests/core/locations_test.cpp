@@ -2,6 +2,7 @@
 // disk (and that it survives the next read), and which samples a route marks
 // as passing a place.
 #include "core/locations.h"
+#include "core/file_replace.h"
 
 #include <gtest/gtest.h>
 
@@ -152,7 +153,7 @@ TEST(LocationWriter, SkipsNamelessRowsAndLeavesNoTemporaryFile) {
   WriteWholeFile(path, "old content\n");
   ASSERT_TRUE(WriteLocationsFile(path, {{"", 1, 2, 3}, {"B", 1, 2, 3}}));
   EXPECT_EQ(ReadWholeFile(path), "\"B\"\t+1.000000\t+2.000000\t3.00\n");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(ReplacingTemporaryPath(path)));
   ASSERT_TRUE(WriteLocationsFile(path, {}));
   EXPECT_EQ(ReadWholeFile(path), "");
 }
@@ -163,7 +164,7 @@ TEST(LocationWriter, AFileThatCannotBeWrittenKeepsTheOldOne) {
   const std::string path = folder.File(kLocationsFileName);
   WriteWholeFile(path, "\"Old\"\t+1.000000\t+2.000000\t3.00\n");
   // Something that is not a file already sits where the temporary file goes.
-  std::filesystem::create_directory(path + ".tmp");
+  std::filesystem::create_directory(ReplacingTemporaryPath(path));
   EXPECT_FALSE(WriteLocationsFile(path, {{"New", 1, 2, 3}}));
   EXPECT_EQ(ReadWholeFile(path), "\"Old\"\t+1.000000\t+2.000000\t3.00\n");
 }
