@@ -355,6 +355,7 @@ int RunExportCommand(int argc, char** argv) {
   ConsoleHost host(arguments.yes, arguments.open);
   RegistrySaver saver(routes, tiles, stored);
   ExportOutcome outcome = RunExport(options, locations, tileStore, host, saver, errorText);
+  if (outcome == ExportOutcome::kTileFailed) PrintMissingRouteTiles(options.RoutePath, options.TileFolder);
   if (outcome == ExportOutcome::kSuccess) {
     ExportOptions written = CorrectedOptions(options);
     if (written.TextOn) WriteConsoleText(stdout, TextReportPath(written.RoutePath) + "\n");

@@ -159,13 +159,14 @@ TEST(TileFileChecks, AgreeWithTheDocumentedStatistics) {
   EXPECT_EQ(n42.voidSamples, 7652);
   EXPECT_EQ(n42.invalidSamples, 0);
 
-  // Negative heights (sea floor noise) are invalid for the store too.
+  // The Mediterranean coast: heights down to -20 m, all valid.
   TileFileCheck n41 = CheckTileFile(SourcePath(kExampleTiles + "/N41E001.hgt.zip"));
   EXPECT_EQ(n41.state, TileFileState::kUsable);
-  EXPECT_EQ(n41.lowest, 0);
+  EXPECT_EQ(n41.grid, kTileSamples);
+  EXPECT_EQ(n41.lowest, -20);
   EXPECT_EQ(n41.highest, 1204);
   EXPECT_EQ(n41.voidSamples, 134);
-  EXPECT_GT(n41.invalidSamples, 0);
+  EXPECT_EQ(n41.invalidSamples, 0);
 
   TileFileCheck s29 = CheckTileFile(SourcePath(kExampleTiles + "/S29W072.hgt.zip"));
   EXPECT_EQ(s29.state, TileFileState::kUsable);
@@ -209,7 +210,7 @@ TEST(ArchiveTiles, UnusableArchivesAbortWithTheUnpackText) {
   std::string whole = MakeStoredZip({{"N10E010.hgt", tile}});
   WriteWholeFile(folder.File("N10E010.hgt.zip"), whole.substr(0, whole.size() / 2));
   WriteWholeFile(folder.File("N10E011.hgt.zip"),
-                 MakeStoredZip({{"readme.txt", "SRTM3 tile"}, {"N10E011.hgt", tile}}));
+                 MakeStoredZip({{"readme.txt", "SRTM3 tile"}, {"N10E011.bin", tile}}));
   WriteWholeFile(folder.File("N10E012.hgt.zip"), "PK but not really a zip file");
   std::string errorText;
   CTileStore store(errorText, folder.Path());
@@ -322,10 +323,10 @@ TEST(TileSlots, ReleaseEmptiesEverySlotButKeepsTheLoadCounter) {
 
 TEST(InvalidSamples, TakeTheLastValidHeight) {
   TempFolder folder;
-  // Row 600: a void at column 600 and a negative height (-10) at column 900.
+  // Row 600: a void at column 600 and an impossible depth (-1001) at column 900.
   WriteWholeFile(folder.File("N10E010.hgt"), MakeTileBytes([](int row, int column) -> std::uint16_t {
     if (row == 600 && column == 600) return 0x8000;
-    if (row == 600 && column == 900) return 0xFFF6;
+    if (row == 600 && column == 900) return 0xFC17;
     return 500;
   }));
   std::string errorText;
