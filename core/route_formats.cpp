@@ -302,7 +302,10 @@ int UnpackKmz(const std::string& bytes, std::string& kml) {
   const ZipEntry* entry = zip.GetEntry(index);
   std::uint64_t size = entry->uncompressedSize;
   if (size >= static_cast<std::uint64_t>(INT_MAX)) return kRouteNoMemory;
-  if (size > entry->compressedSize * kDeflateMaxRatio + 64) return kRouteWrongFormat;
+  // The sizes are as the directory claims them: data beyond the archive's
+  // own bytes, or more output than deflate can make of it, is damage.
+  if (entry->compressedSize > bytes.size()) return kRouteWrongFormat;
+  if (size > std::uint64_t(entry->compressedSize) * kDeflateMaxRatio + 64) return kRouteWrongFormat;
   kml.resize(static_cast<std::size_t>(size));
   if (size == 0) return 0;
   if (zip.ExtractToMemory(index, &kml[0], static_cast<std::uint32_t>(size)) != CPackArchive::kErrNone)
