@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr std::uint32_t kDefaultWidth = 1024, kDefaultHeight = 768, kMaxSide = 16000;
-
 int RouteMessage(int result) {
   switch (result) {
     case kRouteNotOpened: return kTextRouteNotOpened;
@@ -64,10 +62,10 @@ ExportOutcome RefuseOutputOverRoute(const ExportOptions& options, IRunHost& host
 
 ExportOptions CorrectedOptions(const ExportOptions& options) {
   ExportOptions corrected = options;
-  if (corrected.BmpWidth == 0) corrected.BmpWidth = kDefaultWidth;
-  if (corrected.BmpHeight == 0) corrected.BmpHeight = kDefaultHeight;
-  if (corrected.BmpWidth > kMaxSide) corrected.BmpWidth = kMaxSide;
-  if (corrected.BmpHeight > kMaxSide) corrected.BmpHeight = kMaxSide;
+  if (corrected.BmpWidth == 0) corrected.BmpWidth = kDefaultChartWidth;
+  if (corrected.BmpHeight == 0) corrected.BmpHeight = kDefaultChartHeight;
+  if (corrected.BmpWidth > kMaxChartSide) corrected.BmpWidth = kMaxChartSide;
+  if (corrected.BmpHeight > kMaxChartSide) corrected.BmpHeight = kMaxChartSide;
   return corrected;
 }
 

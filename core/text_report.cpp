@@ -14,6 +14,7 @@
 #include "core/run_host.h"
 #include "core/tile_store.h"
 #include "support/file_path.h"
+#include "support/text_scan.h"
 
 namespace {
 
@@ -84,18 +85,7 @@ std::string TextReportPath(const std::string& routePath) {
 }
 
 std::uint32_t StepWidthFromText(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > 0x80000000LL) value = 0x80000000LL;
-  }
-  if (negative) value = -value;
-  if (value > 0x7FFFFFFFLL) value = 0x7FFFFFFFLL;
-  std::uint32_t step = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+  const std::uint32_t step = static_cast<std::uint32_t>(SaturatedIntFromText(text));
   return step == 0 ? 1 : step;
 }
 

@@ -12,35 +12,12 @@
 
 #include "core/locations.h"
 #include "core/program_texts.h"
-#include "core/run_host.h"
 #include "core/tile_store.h"
 #include "support/file_path.h"
 #include "tests/common/test_paths.h"
+#include "tests/core/recording_host.h"
 
 namespace {
-
-struct Message {
-  std::string text, caption;
-  IRunHost::Icon icon;
-};
-
-class RecordingHost : public IRunHost {
- public:
-  void ShowMessage(const std::string& text, const std::string& caption, Icon icon) override {
-    messages.push_back({text, caption, icon});
-  }
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    questions.push_back({text, caption, Icon::Exclamation});
-    return answerOk;
-  }
-  void SetWaitCursor(bool waiting) override { cursor.push_back(waiting); }
-  void OpenWithShell(const std::string& path) override { opened.push_back(path); }
-
-  bool answerOk = true;
-  std::vector<Message> messages, questions;
-  std::vector<bool> cursor;
-  std::vector<std::string> opened;
-};
 
 class RecordingSaver : public ISettingsSaver {
  public:

@@ -78,16 +78,37 @@ TEST(LocationFile, LinesWithoutANameAreSkipped) {
   EXPECT_EQ(read[0].name, "X");
 }
 
-TEST(LocationFile, OverlongLinesAreReadInPiecesAndZeroBytesEndALine) {
-  std::vector<Location> read = ParseLocations(std::string(2000, 'a') + "\n");
+TEST(LocationFile, OverlongLinesAreSkippedWholeAndZeroBytesEndALine) {
+  std::vector<Location> read =
+      ParseLocations("Before 1 2 3\n" + std::string(3000, 'a') + "\nAfter 4 5 6\n" + std::string(1024, 'b'));
   ASSERT_EQ(read.size(), 2u);
-  EXPECT_EQ(read[0].name, std::string(1023, 'a'));
-  EXPECT_EQ(read[1].name, std::string(977, 'a'));
+  EXPECT_EQ(read[0].name, "Before");
+  EXPECT_EQ(read[1].name, "After");
+  read = ParseLocations(std::string(1023, 'c') + "\n" + std::string(1023, 'd'));  // just fit
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].name, std::string(1023, 'c'));
+  EXPECT_EQ(read[1].name, std::string(1023, 'd'));
   read = ParseLocations(std::string("Zero 1\0 2 3\nNext 4 5 6\n", 23));
   ASSERT_EQ(read.size(), 2u);
   EXPECT_EQ(read[0].longitude, 1.0);
   EXPECT_EQ(read[0].latitude, 0.0);
   EXPECT_EQ(read[1].name, "Next");
+}
+
+TEST(LocationFile, Utf8FilesAreReadInTheProgramsCodePage) {
+  // Byte-order mark, then "Muenchen" with its u-umlaut, the euro sign, and a letter that code
+  // page 1252 lacks.
+  std::vector<Location> read =
+      ParseLocations("\xEF\xBB\xBF\"M\xC3\xBC" "nchen\" 11.5 48.1 500\n"
+                     "\"\xE2\x82\xAC \xC5\x81\xC3\xB3" "d\xC5\xBA\" 1 2 3\n");
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].name, "M\xFC" "nchen");
+  EXPECT_EQ(read[0].longitude, 11.5);
+  EXPECT_EQ(read[1].name, "\x80 ?\xF3" "d?");
+  // Code page 1252 that is no valid UTF-8 stays as it is.
+  read = ParseLocations("\"M\xFC" "nchen\" 1 2 3\n\"\xC3\" 1 2 3\n");
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].name, "M\xFC" "nchen");
 }
 
 TEST(LocationFile, AMissingFileYieldsNothing) {
