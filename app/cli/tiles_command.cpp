@@ -128,7 +128,7 @@ bool ReadRoutePoints(const char* path, std::vector<double>& longitudes, std::vec
   int count = ReadRoute(path, longitudes, latitudes);
   if (count >= 1) return true;
   WriteConsoleText(stderr, std::string(ProgramText(RouteResultTextNumber(count))) + "\n");
-  exit = kExitRouteBase - count;
+  exit = RouteExitCode(count);
   return false;
 }
 
