@@ -19,6 +19,7 @@
 #include "core/locations.h"
 #include "core/profile_chart.h"
 #include "core/program_texts.h"
+#include "core/route_formats.h"
 #include "core/route_reader.h"
 #include "core/run_host.h"
 #include "core/text_report.h"
@@ -246,7 +247,7 @@ CLocationTable LoadLocations(const std::string& path) {
 // result, read once more now that the run has failed.
 int RouteFailureExitCode(const std::string& route) {
   std::vector<double> longitudes, latitudes;
-  return RouteExitCode(ReadKmlRoute(route.c_str(), longitudes, latitudes));
+  return RouteExitCode(ReadRoute(route.c_str(), longitudes, latitudes));
 }
 
 int ExitCodeOf(ExportOutcome outcome, const std::string& route) {
