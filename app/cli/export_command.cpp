@@ -19,6 +19,7 @@
 #include "core/locations.h"
 #include "core/profile_chart.h"
 #include "core/program_texts.h"
+#include "core/route_formats.h"
 #include "core/route_reader.h"
 #include "core/run_host.h"
 #include "core/text_report.h"
@@ -246,7 +247,7 @@ CLocationTable LoadLocations(const std::string& path) {
 // result, read once more now that the run has failed.
 int RouteFailureExitCode(const std::string& route) {
   std::vector<double> longitudes, latitudes;
-  return RouteExitCode(ReadKmlRoute(route.c_str(), longitudes, latitudes));
+  return RouteExitCode(ReadRoute(route.c_str(), longitudes, latitudes));
 }
 
 int ExitCodeOf(ExportOutcome outcome, const std::string& route) {
@@ -278,11 +279,13 @@ void ApplyArguments(const ExportArguments& arguments, ExportOptions& options) {
 void PrintExportHelp() {
   std::string user = UserConfigFolder();
   WriteConsoleText(stdout,
-      "usage: tolmaric export ROUTE.kml [--tiles DIR] [options]\n"
+      "usage: tolmaric export ROUTE [--tiles DIR] [options]\n"
       "\n"
-      "Makes the height profile of a Google Earth KML route from the SRTM3 tiles\n"
-      "in DIR (N47E011.hgt or N47E011.hgt.zip): the text report ROUTE.txt and/or\n"
-      "the picture ROUTE.bmp next to the route, as the dialog's OK button does.\n"
+      "Makes the height profile of a route (KML, KMZ or GPX) from the SRTM3 or\n"
+      "SRTM1 tiles in DIR (N47E011.hgt, N47E011.hgt.zip ...; the names are listed\n"
+      "by tolmaric tiles --help): the text report ROUTE.txt and/or the picture\n"
+      "ROUTE.bmp next to the route, as the dialog's OK button does. When a tile\n"
+      "is missing, every missing tile of the route is listed.\n"
       "\n"
       "Options not given take the stored settings, else the built-in defaults.\n"
       "Every run stores its settings and remembers the route and the tile folder,\n"
@@ -376,6 +379,7 @@ int RunExportCommand(int argc, char** argv) {
                                  "; give --yes (or answer j) to replace it\n");
   } else if (outcome == ExportOutcome::kTileFailed) {
     ReportTileFolder("export", options.TileFolder);
+    PrintMissingRouteTiles(options.RoutePath, options.TileFolder);
   }
   return ExitCodeOf(outcome, options.RoutePath);
 }
