@@ -9,6 +9,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -452,6 +453,79 @@ int IntToText(std::int32_t value, char* destination, std::uint32_t flags) {
 int IntToText(std::int64_t value, char* destination, std::uint32_t flags) {
   if (FormOf(flags).isSigned) return FormatInteger(Magnitude(value), value < 0, destination, flags);
   return FormatInteger(static_cast<std::uint64_t>(value), false, destination, flags);
+}
+
+// ---- Fixed-point decimals ----------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint32_t kDecimalScales[] = {1,      10,      100,      1000,      10000,
+                                          100000, 1000000, 10000000, 100000000, 1000000000};
+
+// magnitude * 10^decimals rounded to a whole number, exact halves to even.
+// magnitude = significand * 2^-shift exactly, so the product is the 85-bit
+// integer significand * 10^decimals shifted right by shift bits; it is
+// worked in two 64-bit halves, as the Windows build has no wider type.
+std::uint64_t ScaledAndRounded(double magnitude, int decimals) {
+  int exponent = 0;
+  const double fraction = std::frexp(magnitude, &exponent);  // [0.5, 1)
+  const std::uint64_t significand = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  const int shift = 53 - exponent;  // above 0: magnitude < 1e9 < 2^53
+  if (significand == 0 || shift >= 86) return 0;  // below a half
+  const std::uint64_t scale = kDecimalScales[decimals];
+  const std::uint64_t low = (significand & 0xFFFFFFFFu) * scale;
+  const std::uint64_t high = (significand >> 32) * scale;
+  std::uint64_t productLow = low + (high << 32);
+  std::uint64_t productHigh = (high >> 32) + (productLow < low ? 1 : 0);
+  // Split off the whole number and compare the rest with a half.
+  std::uint64_t whole, restHigh, restLow, halfHigh, halfLow;
+  if (shift >= 64) {
+    whole = productHigh >> (shift - 64);
+    restHigh = productHigh & ((std::uint64_t(1) << (shift - 64)) - 1);
+    restLow = productLow;
+    halfHigh = shift == 64 ? 0 : std::uint64_t(1) << (shift - 65);
+    halfLow = shift == 64 ? std::uint64_t(1) << 63 : 0;
+  } else {
+    whole = productLow >> shift | productHigh << (63 - shift) << 1;
+    restHigh = 0;
+    restLow = productLow & ((std::uint64_t(1) << shift) - 1);
+    halfHigh = 0;
+    halfLow = std::uint64_t(1) << (shift - 1);
+  }
+  const bool aboveHalf = restHigh > halfHigh || (restHigh == halfHigh && restLow > halfLow);
+  const bool atHalf = restHigh == halfHigh && restLow == halfLow;
+  return whole + (aboveHalf || (atHalf && (whole & 1)) ? 1 : 0);
+}
+
+}  // namespace
+
+void AppendFixed(std::string& text, double value, int decimals, int width, bool plusSign) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 1e9) || decimals < 0 || decimals > 9) {
+    char buffer[400];
+    int length = std::snprintf(buffer, sizeof buffer, plusSign ? "%+*.*f" : "%*.*f", width, decimals, value);
+    if (length > 0) text.append(buffer, static_cast<std::size_t>(length) < sizeof buffer ? length : sizeof buffer - 1);
+    return;
+  }
+  const std::uint64_t scaled = ScaledAndRounded(magnitude, decimals);
+  // The digits from the last one backwards: decimals, point, whole part, sign.
+  char digits[32];
+  char* start = digits + sizeof digits;
+  std::uint64_t whole = scaled / kDecimalScales[decimals];
+  std::uint32_t fraction = static_cast<std::uint32_t>(scaled % kDecimalScales[decimals]);
+  for (int i = 0; i < decimals; ++i, fraction /= 10) *--start = static_cast<char>('0' + fraction % 10);
+  if (decimals > 0) *--start = '.';
+  do {
+    *--start = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole != 0);
+  if (std::signbit(value))
+    *--start = '-';
+  else if (plusSign)
+    *--start = '+';
+  const int length = static_cast<int>(digits + sizeof digits - start);
+  if (width > length) text.append(static_cast<std::size_t>(width - length), ' ');
+  text.append(start, static_cast<std::size_t>(length));
 }
 
 // ---- Scaled values ----------------------------------------------------------------------------
