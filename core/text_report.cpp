@@ -20,6 +20,9 @@ namespace {
 
 constexpr double kMetresToKilometres = 0.001;
 constexpr double kFractionToPercent = 100.0;
+// Room for a typical sample line ("+11.123456 +47.123456 1234.56 12345.00"),
+// so that a long report's text is not moved again and again as it grows.
+constexpr std::size_t kSampleLineBytes = 44;
 
 void Append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -83,6 +86,7 @@ std::string FormatTextReport(const ProfileSample* samples, int count,
                              const CLocationTable& locations, const TextReportContent& content,
                              const SlopeClassConfig& classes, double routeLength) {
   std::string text;
+  text.reserve(std::size_t(count > 0 ? count : 0) * kSampleLineBytes);
   AppendSamples(text, samples, count, locations, content.addLocations);
   if (content.addStatistics) AppendStatistics(text, samples, count, classes, routeLength);
   return text;

@@ -75,19 +75,16 @@ std::string CellName(const Cell& cell) {
   return name;
 }
 
+// Sample index of a tile as the file holds it (big-endian).
+inline unsigned SampleAt(const std::uint8_t* tile, std::size_t index) {
+  return unsigned(tile[2 * index]) << 8 | tile[2 * index + 1];
+}
+
 // The sample replaced by lastValid when invalid, else remembered as it.
-inline double CheckedSample(std::uint16_t sample, double& lastValid) {
+inline double CheckedSample(unsigned sample, double& lastValid) {
   if (sample > kHighestValidSample) return lastValid;
   lastValid = sample;
   return sample;
-}
-
-void ConvertToHostOrder(std::uint8_t* bytes) {
-  std::uint16_t* samples = reinterpret_cast<std::uint16_t*>(bytes);
-  for (int i = 0; i < kTileSampleCount; ++i) {
-    const std::uint8_t* p = bytes + 2 * i;
-    samples[i] = static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-  }
 }
 
 // Reads a whole loose tile; false when it cannot be opened or comes short.
@@ -126,10 +123,6 @@ std::uint8_t* CTileStore::SlotBytes(int slot) {
   return reinterpret_cast<std::uint8_t*>(memory_.get() + std::size_t(slot) * kTileSampleCount);
 }
 
-const std::uint16_t* CTileStore::SlotSamples(int slot) const {
-  return memory_.get() + std::size_t(slot) * kTileSampleCount;
-}
-
 void CTileStore::Abort(int textNumber, const std::string& argument) {
   errorText_ = FormatProgramText(textNumber, argument);
   throw kAbortTileStore;
@@ -161,17 +154,16 @@ double CTileStore::GetHeight(double longitude, double latitude) {
   const int ix1 = ix < kTileLastIndex ? ix + 1 : kTileLastIndex;
   const int iy1 = iy < kTileLastIndex ? iy + 1 : kTileLastIndex;
 
-  const std::uint16_t* h = SlotSamples(slot);
-  const std::uint16_t* top = h + std::size_t(iy) * kTileSamples;
-  const std::uint16_t* bottom = h + std::size_t(iy1) * kTileSamples;
+  const std::uint8_t* tile = SlotBytes(slot);
+  const std::size_t top = std::size_t(iy) * kTileSamples, bottom = std::size_t(iy1) * kTileSamples;
   // Two triangles share the cell's diagonal; which one holds the point is a
   // coin toss along a route, so it is chosen by selects, not by a branch.
   // The terms keep their order in both cases, so results stay bit for bit.
   const bool upper = dx > dy;
   double lastValid = g_lastValidHeight;
-  const double a = CheckedSample(top[ix], lastValid);
-  const double b = CheckedSample(upper ? top[ix1] : bottom[ix], lastValid);
-  const double c = CheckedSample(bottom[ix1], lastValid);
+  const double a = CheckedSample(SampleAt(tile, top + ix), lastValid);
+  const double b = CheckedSample(SampleAt(tile, upper ? top + ix1 : bottom + ix), lastValid);
+  const double c = CheckedSample(SampleAt(tile, bottom + ix1), lastValid);
   const double ab = b - a, bc = c - b;
   const double height = a + (upper ? ab : bc) * dx + (upper ? bc : ab) * dy;
   g_lastValidHeight = lastValid;
@@ -213,7 +205,6 @@ void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) 
     LoadArchiveTile(slot, archive, name);
   }
   keys_[slot] = key;
-  ConvertToHostOrder(SlotBytes(slot));
 }
 
 void CTileStore::LoadLooseTile(int slot, const std::string& path, const std::string& name) {
@@ -262,10 +253,10 @@ TileFileState ReadTileFile(const std::string& path, std::uint8_t* bytes) {
   return ReadLooseTile(path, bytes) ? TileFileState::kUsable : TileFileState::kNotOpened;
 }
 
-void CountSamples(const std::uint16_t* samples, TileFileCheck& check) {
+void CountSamples(const std::uint8_t* tile, TileFileCheck& check) {
   bool anyValid = false;
   for (int i = 0; i < kTileSampleCount; ++i) {
-    unsigned v = samples[i];
+    unsigned v = SampleAt(tile, i);
     if (v > kHighestValidSample) {
       ++(v == kVoidSample ? check.voidSamples : check.invalidSamples);
       continue;
@@ -289,7 +280,6 @@ TileFileCheck CheckTileFile(const std::string& path) {
   std::uint8_t* bytes = reinterpret_cast<std::uint8_t*>(samples.get());
   check.state = ReadTileFile(path, bytes);
   if (check.state != TileFileState::kUsable) return check;
-  ConvertToHostOrder(bytes);
-  CountSamples(samples.get(), check);
+  CountSamples(bytes, check);
   return check;
 }

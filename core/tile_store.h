@@ -5,8 +5,9 @@
 //
 // Up to four tiles stay resident. Slots are replaced first in, first out by
 // a load stamp that a hit never refreshes: a route rarely returns to a tile
-// it left, and FIFO keeps the choice predictable. Tiles are converted to host
-// byte order once when loaded, so a lookup is a few array reads.
+// it left, and FIFO keeps the choice predictable. Tiles stay in the file's
+// byte order: a lookup reads three samples, so swapping its bytes there
+// costs less than a pass over the whole tile when it is loaded.
 //
 // A lookup either returns a height or aborts the run: it writes the message
 // into the error text the store was bound to and throws kAbortTileStore
@@ -76,11 +77,10 @@ class CTileStore {
   void LoadArchiveTile(int slot, const std::string& archivePath, const std::string& name);
   [[noreturn]] void Abort(int textNumber, const std::string& argument);
   std::uint8_t* SlotBytes(int slot);
-  const std::uint16_t* SlotSamples(int slot) const;
 
   std::string& errorText_;
   std::string tileFolder_;
-  std::unique_ptr<std::uint16_t[]> memory_;
+  std::unique_ptr<std::uint16_t[]> memory_;  // the slots' big-endian samples
   std::uint32_t keys_[kTileSlots] = {};
   std::uint32_t stamps_[kTileSlots] = {};
   std::uint32_t loadCounter_ = 0;
