@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ clang libclang-rt-14-dev
-  googletest libgtest-dev libbenchmark-dev zlib1g-dev
+  googletest libgtest-dev libbenchmark-dev zlib1g-dev libdeflate-dev
   python3 python3-pil zip unzip locales
   g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
 )
