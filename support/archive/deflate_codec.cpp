@@ -390,7 +390,6 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   unsigned lengthCount[kMaxBits + 1] = {};
   for (unsigned symbol = 0; symbol < count; ++symbol) ++lengthCount[lengths[symbol]];
   table.width = 0;
-  table.entries.clear();
   if (lengthCount[0] == count) return kBuildComplete;
 
   int left = 1;
@@ -425,12 +424,40 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   Level stack[kMaxBits + 1];
   unsigned depth = 0;
   stack[0] = {0, rootWidth, 0, 0};
-  table.entries.assign(std::size_t(1) << rootWidth, MakeEntry(kOpInvalid, rootWidth, 0));
+  // The vector only grows, so that a block reuses the previous block's
+  // storage; entries are preset as invalid only where an incomplete code
+  // leaves some unfilled.
+  const bool complete = left == 0;
+  std::size_t used = 0;
+  auto addLevel = [&](unsigned width) {
+    const std::size_t offset = used;
+    used += std::size_t(1) << width;
+    if (table.entries.size() < used) table.entries.resize(used);
+    if (!complete) {
+      std::fill(table.entries.begin() + offset, table.entries.begin() + used, MakeEntry(kOpInvalid, width, 0));
+    }
+    return static_cast<unsigned>(offset);
+  };
+  addLevel(rootWidth);
 
+  // Codes that fit the root table fill it by doubling: the codes of each
+  // length go into a table of that many bits, which is then copied behind
+  // itself to serve the next length.
+  Entry* const root = table.entries.data();
+  std::uint32_t code = 0;
+  unsigned i = 0;
+  for (unsigned length = minLength; length <= rootWidth; ++length) {
+    for (unsigned n = lengthCount[length]; n > 0; --n, ++i) {
+      root[code] = SymbolEntry(kind, sorted[i], length);
+      code = NextReversedCode(code, length);
+    }
+    if (length < rootWidth) std::copy(root, root + (std::size_t(1) << length), root + (std::size_t(1) << length));
+  }
+
+  // Longer codes go into sub-tables.
   unsigned remaining[kMaxBits + 1];
   std::copy(lengthCount, lengthCount + kMaxBits + 1, remaining);
-  std::uint32_t code = 0;
-  for (unsigned i = 0; i < codes; ++i) {
+  for (; i < codes; ++i) {
     const unsigned symbol = sorted[i];
     const unsigned length = lengths[symbol];
     while (depth > 0 && (code & LowMask(stack[depth].start)) != stack[depth].prefix) --depth;
@@ -439,12 +466,10 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
       const unsigned start = parent.start + parent.width;
       unsigned width = SubTableWidth(start, length, maxLength, remaining);
       if (start < endOfBlockLength && start + width > endOfBlockLength) width = endOfBlockLength - start;
-      const std::size_t subOffset = table.entries.size();
-      table.entries.resize(subOffset + (std::size_t(1) << width), MakeEntry(kOpInvalid, width, 0));
+      const unsigned subOffset = addLevel(width);
       const std::uint32_t index = (code >> parent.start) & LowMask(parent.width);
-      table.entries[parent.offset + index] =
-          MakeEntry(16 + width, parent.width, static_cast<unsigned>(subOffset));
-      stack[++depth] = {start, width, static_cast<unsigned>(subOffset), code & LowMask(start)};
+      table.entries[parent.offset + index] = MakeEntry(16 + width, parent.width, subOffset);
+      stack[++depth] = {start, width, subOffset, code & LowMask(start)};
     }
     const Level& level = stack[depth];
     const Entry entry = SymbolEntry(kind, symbol, length - level.start);
@@ -474,8 +499,9 @@ struct CDeflateCodec::TablePool {
 
 namespace {
 
-const unsigned kFastInputMargin = 16;         // two word refills
-const unsigned kFastOutputMargin = 3 + 258 + 16;  // literals, a longest match, copy overshoot
+const unsigned kCopyOvershoot = 40;            // bytes a fast match copy may write past its end
+const unsigned kFastInputMargin = 16;           // two word refills
+const unsigned kFastOutputMargin = 2 + 258 + kCopyOvershoot;  // literals, a longest match, overshoot
 
 // The tables of one block as the decoding loops see them.
 struct Codes {
@@ -716,29 +742,64 @@ bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
 
 namespace {
 
-// Copies a match whose whole length (plus up to 15 bytes of overshoot) fits
-// before the end of the output area. Eight bytes at a time where the source
-// lies at least eight behind; a shorter period is first laid out byte by byte
-// up to a multiple of itself of at least eight, which then serves as the
-// distance for whole words.
+inline void CopyWord(unsigned char* to, const unsigned char* from) { std::memcpy(to, from, 8); }
+
+// Stores the eight-byte pattern word from `out` until `end` is passed.
+inline void FillWords(unsigned char* out, unsigned char* end, std::uint64_t pattern) {
+  do {
+    std::memcpy(out, &pattern, 8);
+    out += 8;
+  } while (out < end);
+}
+
+// Copies a match whose whole length plus kCopyOvershoot bytes fits before
+// the end of the output area; bytes past the match's end may be
+// overwritten. A source at least eight bytes behind is copied a word at a
+// time, the first five words unconditionally (most matches are shorter).
+// Periods of 1, 2 and 4 bytes are stored as a repeated pattern word; the
+// other short periods are first laid out byte by byte up to a multiple of
+// themselves of at least eight, which then serves as the distance for
+// whole words.
 inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length) {
   unsigned char* const end = out + length;
-  if (distance == 1) {
-    std::memset(out, out[-1], length);
+  const unsigned char* from = out - distance;
+  if (distance >= 8) {
+    CopyWord(out, from);
+    CopyWord(out + 8, from + 8);
+    CopyWord(out + 16, from + 16);
+    CopyWord(out + 24, from + 24);
+    CopyWord(out + 32, from + 32);
+    if (length <= 40) return;
+    out += 40;
+    from += 40;
+    do {
+      CopyWord(out, from);
+      out += 8;
+      from += 8;
+    } while (out < end);
     return;
   }
-  unsigned stride = distance;
-  if (distance < 8) {
-    static const std::uint8_t kStride[8] = {0, 8, 8, 9, 8, 10, 12, 14};
-    stride = kStride[distance];
-    const unsigned char* from = out - distance;
-    unsigned char* const patternEnd = out + stride;
-    do *out++ = *from++; while (out < patternEnd);
-    if (out >= end) return;
+  // Multiplying a period held in the low bytes repeats it across the word,
+  // whatever the byte order, as load and store use the same one.
+  if (distance == 1) return FillWords(out, end, std::uint64_t(from[0]) * 0x0101010101010101u);
+  if (distance == 2) {
+    std::uint16_t period;
+    std::memcpy(&period, from, 2);
+    return FillWords(out, end, std::uint64_t(period) * 0x0001000100010001u);
   }
-  const unsigned char* from = out - stride;
+  if (distance == 4) {
+    std::uint32_t period;
+    std::memcpy(&period, from, 4);
+    return FillWords(out, end, std::uint64_t(period) * 0x0000000100000001u);
+  }
+  static const std::uint8_t kStride[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+  const unsigned stride = kStride[distance];
+  unsigned char* const patternEnd = out + stride;
+  do *out++ = *from++; while (out < patternEnd);
+  if (out >= end) return;
+  from = out - stride;
   do {
-    std::memcpy(out, from, 8);
+    CopyWord(out, from);
     out += 8;
     from += 8;
   } while (out < end);
@@ -752,8 +813,11 @@ struct FastBits {
   unsigned count;
   const unsigned char* input;
 
-  // Tops the buffer up to 56..63 bits with one unaligned load; the caller
-  // guarantees eight readable bytes.
+  // Tops the buffer up to 56..63 counted bits with one unaligned load; the
+  // caller guarantees eight readable bytes. All 64 bits then hold input in
+  // order: those above the count are the next bits of the last byte loaded
+  // but not yet counted, so a lookup may peek at them before the next
+  // refill as long as the bits consumed since leave room for it.
   void Refill() {
     bits |= LoadLittleEndian64(input) << count;
     input += (63 - count) >> 3;
@@ -783,36 +847,49 @@ struct FastBits {
 }  // namespace
 
 // Runs while two words of input and a longest match of output room remain;
-// true when it has decoded the end of the block. One refill gives at least
-// 56 bits: three first-level literals (at most 27 bits), or a length code,
-// its extra bits, a distance code and its extra bits (15 + 5 + 15 + 13).
+// true when it has decoded the end of the block. Each round starts with a
+// refill (at least 56 bits) and the first-level entry of its first symbol
+// already looked up, so that the lookup overlaps the previous round's
+// stores. A round takes up to three first-level literals (at most 33 bits),
+// or up to two and then, after a second refill, one sub-table literal or a
+// length code, its extra bits, a distance code and its extra bits (15 + 5 +
+// 15 + 13 = 48 bits, which leaves the next round's first lookup its 11).
 bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
+  const unsigned char* const inputEnd = inEnd;
+  unsigned char* const outputEnd = outEnd;
+  auto roomLeft = [&](const unsigned char* input, const unsigned char* output) {
+    return inputEnd - input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
+           outputEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin);
+  };
+  if (!roomLeft(in, out)) return false;
   const Entry* const literals = codes.literals;
   const Entry* const distances = codes.distances;
   const std::uint64_t literalMask = LowMask(codes.literalWidth);
   const std::uint64_t distanceMask = LowMask(codes.distanceWidth);
   FastBits reader{bitBuffer, bitCount, in};
   unsigned char* output = out;
-  const unsigned char* const inputEnd = inEnd;
-  unsigned char* const outputEnd = outEnd;
   unsigned char* const outputBegin = outBegin;
   bool endOfBlock = false;
   bool bad = false;
-  while (inputEnd - reader.input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
-         outputEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
+  reader.Refill();
+  Entry entry = literals[reader.bits & literalMask];
+  do {
     reader.Refill();
-    Entry entry = literals[reader.bits & literalMask];
     if (EntryOp(entry) == kOpLiteral) {
       reader.Drop(EntryBits(entry));
-      *output++ = static_cast<unsigned char>(EntryValue(entry));
+      unsigned char literal = static_cast<unsigned char>(EntryValue(entry));
       entry = literals[reader.bits & literalMask];
+      *output++ = literal;
       if (EntryOp(entry) == kOpLiteral) {
         reader.Drop(EntryBits(entry));
-        *output++ = static_cast<unsigned char>(EntryValue(entry));
+        literal = static_cast<unsigned char>(EntryValue(entry));
         entry = literals[reader.bits & literalMask];
+        *output++ = literal;
         if (EntryOp(entry) == kOpLiteral) {
           reader.Drop(EntryBits(entry));
-          *output++ = static_cast<unsigned char>(EntryValue(entry));
+          literal = static_cast<unsigned char>(EntryValue(entry));
+          entry = literals[reader.bits & literalMask];
+          *output++ = literal;
           continue;
         }
       }
@@ -823,6 +900,7 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
     if (op == kOpLiteral) {
       reader.Drop(EntryBits(entry));
       *output++ = static_cast<unsigned char>(EntryValue(entry));
+      entry = literals[reader.bits & literalMask];
       continue;
     }
     if (op == kOpEndOfBlock) {
@@ -835,21 +913,22 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       break;
     }
     const unsigned length = reader.TakeBase(entry);
-    entry = reader.Resolve(distances, distances[reader.bits & distanceMask]);
-    if (EntryOp(entry) == kOpInvalid) {
+    Entry distanceEntry = reader.Resolve(distances, distances[reader.bits & distanceMask]);
+    if (EntryOp(distanceEntry) == kOpInvalid) {
       bad = true;
       break;
     }
-    const unsigned distance = reader.TakeBase(entry);
+    const unsigned distance = reader.TakeBase(distanceEntry);
     if (distance > static_cast<std::size_t>(output - outputBegin)) {
       bad = true;
       break;
     }
+    entry = literals[reader.bits & literalMask];
     CopyMatchFast(output, distance, length);
     output += length;
-  }
-  // Bits above the count may hold a copy of the next input byte; the careful
-  // path expects zeros there.
+  } while (roomLeft(reader.input, output));
+  // Bits above the count hold input not yet counted; the careful path
+  // expects zeros there.
   bitBuffer = reader.bits & ((std::uint64_t(1) << reader.count) - 1);
   bitCount = reader.count;
   in = reader.input;
@@ -894,7 +973,7 @@ void CDeflateCodec::Run::FixedBlock() {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    if (BuildTable(lengths, 288, kLiteralTable, 7, tables.fixedLiterals) != kBuildComplete) BadData();
+    if (BuildTable(lengths, 288, kLiteralTable, 9, tables.fixedLiterals) != kBuildComplete) BadData();
     std::fill(lengths, lengths + 30, 5);
     if (BuildTable(lengths, 30, kDistanceTable, 5, tables.fixedDistances) == kBuildOversubscribed) BadData();
     tables.fixedBuilt = true;
@@ -946,11 +1025,11 @@ void CDeflateCodec::Run::DynamicBlock() {
     index += repeat;
   }
 
-  if (BuildTable(lengths, literalCount, kLiteralTable, 9, tables.literals) != kBuildComplete ||
+  if (BuildTable(lengths, literalCount, kLiteralTable, 11, tables.literals) != kBuildComplete ||
       tables.literals.width == 0) {
     BadData();
   }
-  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, 6, tables.distances);
+  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, 8, tables.distances);
   if (distanceResult == kBuildOversubscribed || (tables.distances.width == 0 && literalCount > 257)) BadData();
   DecodeWith(tables.literals, tables.distances);
 }
