@@ -297,9 +297,10 @@ void CDeflateCodec::AllocateBuffers(bool needWindow, bool needInput) {
 // An entry is 32 bits: bits 0..7 how many bits of the code it consumes, 8..15
 // the operation, 16..31 the value. Operations: 0..15 a length or distance
 // base with that many extra bits (15 on a literal/length table: end of
-// block), 16 a literal (or a code-length symbol), 17..31 a link to a
-// sub-table indexed by the next (operation - 16) bits whose value is the
-// sub-table's offset in the same vector, 99 an invalid code.
+// block), 16 a literal (or a code-length symbol), 33..47 a link to a
+// sub-table indexed by the next (operation - 32) bits whose value is the
+// sub-table's offset in the same vector, 99 an invalid code. Only a literal
+// has bit 4 of the operation set, so one bit test tells literals apart.
 
 namespace {
 
@@ -319,7 +320,9 @@ constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
 inline unsigned EntryBits(Entry e) { return e & 0x3F; }
 inline unsigned EntryOp(Entry e) { return (e >> 8) & 0xFF; }
 inline unsigned EntryValue(Entry e) { return e >> 16; }
-inline bool IsLink(unsigned op) { return op - 17 < 15; }
+inline bool IsLiteral(Entry e) { return (e & 0x1000) != 0; }
+const unsigned kOpLink = 32;  // plus the sub-table's width
+inline bool IsLink(unsigned op) { return op - (kOpLink + 1) < 15; }
 inline std::uint32_t LowMask(unsigned bits) { return (std::uint32_t(1) << bits) - 1; }
 
 const std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
@@ -468,7 +471,7 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
       if (start < endOfBlockLength && start + width > endOfBlockLength) width = endOfBlockLength - start;
       const unsigned subOffset = addLevel(width);
       const std::uint32_t index = (code >> parent.start) & LowMask(parent.width);
-      table.entries[parent.offset + index] = MakeEntry(16 + width, parent.width, subOffset);
+      table.entries[parent.offset + index] = MakeEntry(kOpLink + width, parent.width, subOffset);
       stack[++depth] = {start, width, subOffset, code & LowMask(start)};
     }
     const Level& level = stack[depth];
@@ -499,7 +502,7 @@ struct CDeflateCodec::TablePool {
 
 namespace {
 
-const unsigned kCopyOvershoot = 40;            // bytes a fast match copy may write past its end
+const unsigned kCopyOvershoot = 16;            // bytes a fast match copy may write past its end
 const unsigned kFastInputMargin = 16;           // two word refills
 const unsigned kFastOutputMargin = 2 + 258 + kCopyOvershoot;  // literals, a longest match, overshoot
 
@@ -718,7 +721,7 @@ Entry CDeflateCodec::Run::DecodeSymbol(const Entry* root, unsigned width) {
     DropBits(EntryBits(entry));
     if (!IsLink(op)) return entry;
     level = root + EntryValue(entry);
-    width = op - 16;
+    width = op - kOpLink;
   }
 }
 
@@ -755,7 +758,7 @@ inline void FillWords(unsigned char* out, unsigned char* end, std::uint64_t patt
 // Copies a match whose whole length plus kCopyOvershoot bytes fits before
 // the end of the output area; bytes past the match's end may be
 // overwritten. A source at least eight bytes behind is copied a word at a
-// time, the first five words unconditionally (most matches are shorter).
+// time, the first two words unconditionally (most matches are shorter).
 // Periods of 1, 2 and 4 bytes are stored as a repeated pattern word; the
 // other short periods are first laid out byte by byte up to a multiple of
 // themselves of at least eight, which then serves as the distance for
@@ -766,12 +769,9 @@ inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length
   if (distance >= 8) {
     CopyWord(out, from);
     CopyWord(out + 8, from + 8);
-    CopyWord(out + 16, from + 16);
-    CopyWord(out + 24, from + 24);
-    CopyWord(out + 32, from + 32);
-    if (length <= 40) return;
-    out += 40;
-    from += 40;
+    if (length <= 16) return;
+    out += 16;
+    from += 16;
     do {
       CopyWord(out, from);
       out += 8;
@@ -831,16 +831,17 @@ struct FastBits {
   Entry Resolve(const Entry* table, Entry entry) {
     while (IsLink(EntryOp(entry))) {
       Drop(EntryBits(entry));
-      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry) - 16))];
+      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry) - kOpLink))];
     }
     return entry;
   }
   // Base plus extra bits of a length or distance entry; code and extra bits
   // leave the buffer in one shift, the extra bits are read from the copy.
   unsigned TakeBase(Entry entry) {
+    static const std::uint16_t kExtraMask[14] = {0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 1023, 2047, 4095, 8191};
     const std::uint64_t saved = bits;
     Drop(EntryBits(entry) + EntryOp(entry));
-    return EntryValue(entry) + static_cast<unsigned>((saved >> EntryBits(entry)) & LowMask(EntryOp(entry)));
+    return EntryValue(entry) + (static_cast<unsigned>(saved >> EntryBits(entry)) & kExtraMask[EntryOp(entry)]);
   }
 };
 
@@ -857,11 +858,12 @@ struct FastBits {
 bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   const unsigned char* const inputEnd = inEnd;
   unsigned char* const outputEnd = outEnd;
-  auto roomLeft = [&](const unsigned char* input, const unsigned char* output) {
-    return inputEnd - input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
-           outputEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin);
-  };
-  if (!roomLeft(in, out)) return false;
+  if (inputEnd - in < static_cast<std::ptrdiff_t>(kFastInputMargin) ||
+      outputEnd - out < static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
+    return false;
+  }
+  const unsigned char* const inputLimit = inputEnd - kFastInputMargin;
+  const unsigned char* const outputLimit = outputEnd - kFastOutputMargin;
   const Entry* const literals = codes.literals;
   const Entry* const distances = codes.distances;
   const std::uint64_t literalMask = LowMask(codes.literalWidth);
@@ -875,17 +877,17 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   Entry entry = literals[reader.bits & literalMask];
   do {
     reader.Refill();
-    if (EntryOp(entry) == kOpLiteral) {
+    if (IsLiteral(entry)) {
       reader.Drop(EntryBits(entry));
       unsigned char literal = static_cast<unsigned char>(EntryValue(entry));
       entry = literals[reader.bits & literalMask];
       *output++ = literal;
-      if (EntryOp(entry) == kOpLiteral) {
+      if (IsLiteral(entry)) {
         reader.Drop(EntryBits(entry));
         literal = static_cast<unsigned char>(EntryValue(entry));
         entry = literals[reader.bits & literalMask];
         *output++ = literal;
-        if (EntryOp(entry) == kOpLiteral) {
+        if (IsLiteral(entry)) {
           reader.Drop(EntryBits(entry));
           literal = static_cast<unsigned char>(EntryValue(entry));
           entry = literals[reader.bits & literalMask];
@@ -926,7 +928,7 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
     entry = literals[reader.bits & literalMask];
     CopyMatchFast(output, distance, length);
     output += length;
-  } while (roomLeft(reader.input, output));
+  } while (reader.input <= inputLimit && output <= outputLimit);
   // Bits above the count hold input not yet counted; the careful path
   // expects zeros there.
   bitBuffer = reader.bits & ((std::uint64_t(1) << reader.count) - 1);
