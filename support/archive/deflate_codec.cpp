@@ -294,13 +294,14 @@ void CDeflateCodec::AllocateBuffers(bool needWindow, bool needInput) {
 
 // ---- Decoding tables ---------------------------------------------------------
 //
-// An entry is 32 bits: bits 0..7 how many bits of the code it consumes, 8..15
-// the operation, 16..31 the value. Operations: 0..15 a length or distance
-// base with that many extra bits (15 on a literal/length table: end of
-// block), 16 a literal (or a code-length symbol), 33..47 a link to a
-// sub-table indexed by the next (operation - 32) bits whose value is the
-// sub-table's offset in the same vector, 99 an invalid code. Only a literal
-// has bit 4 of the operation set, so one bit test tells literals apart.
+// An entry is 32 bits: bits 0..7 how many bits it consumes, 8..15 the
+// operation, 16..31 the value. Operations: 0..14 a length or distance base
+// with that many extra bits, which the bit count includes besides the code
+// (so that the fast loop drops both at once), 15 end of block, 16 a literal
+// (or a code-length symbol), 33..47 a link to a sub-table indexed by the
+// next (operation - 32) bits whose value is the sub-table's offset in the
+// same vector, 99 an invalid code. Only a literal has bit 4 of the operation
+// set, so one bit test tells literals apart.
 
 namespace {
 
@@ -321,6 +322,8 @@ inline unsigned EntryBits(Entry e) { return e & 0x3F; }
 inline unsigned EntryOp(Entry e) { return (e >> 8) & 0xFF; }
 inline unsigned EntryValue(Entry e) { return e >> 16; }
 inline bool IsLiteral(Entry e) { return (e & 0x1000) != 0; }
+// Bits of the code alone, without the extra bits that follow it.
+inline unsigned CodeBits(Entry e) { return EntryOp(e) < 15 ? EntryBits(e) - EntryOp(e) : EntryBits(e); }
 const unsigned kOpLink = 32;  // plus the sub-table's width
 inline bool IsLink(unsigned op) { return op - (kOpLink + 1) < 15; }
 inline std::uint32_t LowMask(unsigned bits) { return (std::uint32_t(1) << bits) - 1; }
@@ -345,10 +348,12 @@ Entry SymbolEntry(TableKind kind, unsigned symbol, unsigned bits) {
     case kLiteralTable:
       if (symbol < 256) return MakeEntry(kOpLiteral, bits, symbol);
       if (symbol == 256) return MakeEntry(kOpEndOfBlock, bits, 0);
-      if (symbol < 286) return MakeEntry(kLengthExtra[symbol - 257], bits, kLengthBase[symbol - 257]);
+      if (symbol < 286) {
+        return MakeEntry(kLengthExtra[symbol - 257], bits + kLengthExtra[symbol - 257], kLengthBase[symbol - 257]);
+      }
       return MakeEntry(kOpInvalid, bits, 0);
     case kDistanceTable:
-      if (symbol < 30) return MakeEntry(kDistanceExtra[symbol], bits, kDistanceBase[symbol]);
+      if (symbol < 30) return MakeEntry(kDistanceExtra[symbol], bits + kDistanceExtra[symbol], kDistanceBase[symbol]);
       return MakeEntry(kOpInvalid, bits, 0);
   }
   return MakeEntry(kOpInvalid, bits, 0);
@@ -718,7 +723,7 @@ Entry CDeflateCodec::Run::DecodeSymbol(const Entry* root, unsigned width) {
       if (EntryBits(entry) > RealBits()) SourceEnded();
       BadData();
     }
-    DropBits(EntryBits(entry));
+    DropBits(CodeBits(entry));
     if (!IsLink(op)) return entry;
     level = root + EntryValue(entry);
     width = op - kOpLink;
@@ -840,8 +845,9 @@ struct FastBits {
   unsigned TakeBase(Entry entry) {
     static const std::uint16_t kExtraMask[14] = {0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 1023, 2047, 4095, 8191};
     const std::uint64_t saved = bits;
-    Drop(EntryBits(entry) + EntryOp(entry));
-    return EntryValue(entry) + (static_cast<unsigned>(saved >> EntryBits(entry)) & kExtraMask[EntryOp(entry)]);
+    Drop(EntryBits(entry));
+    const unsigned extra = EntryOp(entry);
+    return EntryValue(entry) + (static_cast<unsigned>(saved >> (EntryBits(entry) - extra)) & kExtraMask[extra]);
   }
 };
 
@@ -898,20 +904,19 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       reader.Refill();  // room for a whole length/distance pair again
     }
     entry = reader.Resolve(literals, entry);
-    const unsigned op = EntryOp(entry);
-    if (op == kOpLiteral) {
-      reader.Drop(EntryBits(entry));
-      *output++ = static_cast<unsigned char>(EntryValue(entry));
-      entry = literals[reader.bits & literalMask];
-      continue;
-    }
-    if (op == kOpEndOfBlock) {
-      reader.Drop(EntryBits(entry));
-      endOfBlock = true;
-      break;
-    }
-    if (op == kOpInvalid) {
-      bad = true;
+    if (EntryOp(entry) >= kOpEndOfBlock) {  // not a length
+      if (IsLiteral(entry)) {
+        reader.Drop(EntryBits(entry));
+        *output++ = static_cast<unsigned char>(EntryValue(entry));
+        entry = literals[reader.bits & literalMask];
+        continue;
+      }
+      if (EntryOp(entry) == kOpEndOfBlock) {
+        reader.Drop(EntryBits(entry));
+        endOfBlock = true;
+      } else {
+        bad = true;
+      }
       break;
     }
     const unsigned length = reader.TakeBase(entry);
