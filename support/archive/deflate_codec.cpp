@@ -35,10 +35,13 @@
 
 namespace {
 
-// Slicing by eight: table k gives the CRC of a byte followed by k zero bytes,
-// which lets eight input bytes be folded in with eight independent lookups.
+// Slicing by sixteen: table k gives the CRC of a byte followed by k zero
+// bytes, which lets sixteen input bytes be folded in with sixteen
+// independent lookups.
+const int kCrcSlices = 16;
+
 struct Crc32Tables {
-  std::uint32_t t[8][256];
+  std::uint32_t t[kCrcSlices][256];
 };
 
 constexpr Crc32Tables MakeCrc32Tables() {
@@ -48,7 +51,7 @@ constexpr Crc32Tables MakeCrc32Tables() {
     for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
     tables.t[0][n] = c;
   }
-  for (int k = 1; k < 8; ++k) {
+  for (int k = 1; k < kCrcSlices; ++k) {
     for (std::uint32_t n = 0; n < 256; ++n) {
       const std::uint32_t c = tables.t[k - 1][n];
       tables.t[k][n] = (c >> 8) ^ tables.t[0][c & 0xFF];
@@ -71,11 +74,15 @@ std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t leng
   const unsigned char* p = static_cast<const unsigned char*>(data);
   std::uint32_t c = ~crc;
   const auto& t = kCrc32.t;
-  for (; length >= 8; length -= 8, p += 8) {
+  for (; length >= 16; length -= 16, p += 16) {
     const std::uint32_t one = c ^ LoadLittleEndian32(p);
     const std::uint32_t two = LoadLittleEndian32(p + 4);
-    c = t[7][one & 0xFF] ^ t[6][(one >> 8) & 0xFF] ^ t[5][(one >> 16) & 0xFF] ^ t[4][one >> 24] ^
-        t[3][two & 0xFF] ^ t[2][(two >> 8) & 0xFF] ^ t[1][(two >> 16) & 0xFF] ^ t[0][two >> 24];
+    const std::uint32_t three = LoadLittleEndian32(p + 8);
+    const std::uint32_t four = LoadLittleEndian32(p + 12);
+    c = t[15][one & 0xFF] ^ t[14][(one >> 8) & 0xFF] ^ t[13][(one >> 16) & 0xFF] ^ t[12][one >> 24] ^
+        t[11][two & 0xFF] ^ t[10][(two >> 8) & 0xFF] ^ t[9][(two >> 16) & 0xFF] ^ t[8][two >> 24] ^
+        t[7][three & 0xFF] ^ t[6][(three >> 8) & 0xFF] ^ t[5][(three >> 16) & 0xFF] ^ t[4][three >> 24] ^
+        t[3][four & 0xFF] ^ t[2][(four >> 8) & 0xFF] ^ t[1][(four >> 16) & 0xFF] ^ t[0][four >> 24];
   }
   for (; length > 0; --length) c = t[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
   return ~c;
