@@ -301,22 +301,23 @@ void CDeflateCodec::AllocateBuffers(bool needWindow, bool needInput) {
 
 // ---- Decoding tables ---------------------------------------------------------
 //
-// An entry is 32 bits: bits 0..7 how many bits it consumes, 8..15 the
-// operation, 16..31 the value. Operations: 0..14 a length or distance base
-// with that many extra bits, which the bit count includes besides the code
-// (so that the fast loop drops both at once), 15 end of block, 16 a literal
-// (or a code-length symbol), 33..47 a link to a sub-table indexed by the
-// next (operation - 32) bits whose value is the sub-table's offset in the
-// same vector, 99 an invalid code. Only a literal has bit 4 of the operation
-// set, so one bit test tells literals apart.
+// An entry is 32 bits: bits 0..5 how many bits it consumes, bit 6 set on a
+// link to a sub-table, bit 7 set on a literal (or code-length symbol), bits
+// 8..15 the literal or the operation, 16..31 the value. A literal sits
+// where a byte store can take it straight from the entry. Operations: a
+// length or distance base (the value) with 0..13 extra bits, which the bit
+// count includes besides the code (so that the fast loop drops both at
+// once); kOpEndOfBlock; kOpInvalid; on a link the width of the sub-table
+// indexed by the next bits, whose offset in the same vector is the value.
 
 namespace {
 
 typedef std::uint32_t Entry;
 
 const unsigned kOpEndOfBlock = 15;
-const unsigned kOpLiteral = 16;
 const unsigned kOpInvalid = 99;
+const Entry kLinkFlag = 0x40;
+const Entry kLiteralFlag = 0x80;
 const unsigned kMaxBits = 15;
 const unsigned kMaxLiteralCodes = 288;
 const unsigned kMaxDistanceCodes = 32;
@@ -324,15 +325,19 @@ const unsigned kMaxDistanceCodes = 32;
 constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
   return bits | op << 8 | value << 16;
 }
-// Bit counts never exceed 15; the mask lets a shift use the entry as it is.
+constexpr Entry MakeLiteral(unsigned bits, unsigned literal) { return bits | kLiteralFlag | literal << 8; }
+constexpr Entry MakeLink(unsigned bits, unsigned width, unsigned offset) {
+  return bits | kLinkFlag | width << 8 | offset << 16;
+}
+// Bit counts never exceed 28; the mask lets a shift use the entry as it is.
 inline unsigned EntryBits(Entry e) { return e & 0x3F; }
 inline unsigned EntryOp(Entry e) { return (e >> 8) & 0xFF; }
+inline unsigned EntryLiteral(Entry e) { return (e >> 8) & 0xFF; }
 inline unsigned EntryValue(Entry e) { return e >> 16; }
-inline bool IsLiteral(Entry e) { return (e & 0x1000) != 0; }
-// Bits of the code alone, without the extra bits that follow it.
-inline unsigned CodeBits(Entry e) { return EntryOp(e) < 15 ? EntryBits(e) - EntryOp(e) : EntryBits(e); }
-const unsigned kOpLink = 32;  // plus the sub-table's width
-inline bool IsLink(unsigned op) { return op - (kOpLink + 1) < 15; }
+inline bool IsLiteral(Entry e) { return (e & kLiteralFlag) != 0; }
+inline bool IsLink(Entry e) { return (e & kLinkFlag) != 0; }
+// Bits of a length or distance code alone, without its extra bits.
+inline unsigned CodeBits(Entry e) { return EntryOp(e) < kOpEndOfBlock ? EntryBits(e) - EntryOp(e) : EntryBits(e); }
 inline std::uint32_t LowMask(unsigned bits) { return (std::uint32_t(1) << bits) - 1; }
 
 const std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
@@ -351,9 +356,9 @@ enum TableKind { kCodeLengthTable, kLiteralTable, kDistanceTable };
 Entry SymbolEntry(TableKind kind, unsigned symbol, unsigned bits) {
   switch (kind) {
     case kCodeLengthTable:
-      return MakeEntry(kOpLiteral, bits, symbol);
+      return MakeLiteral(bits, symbol);
     case kLiteralTable:
-      if (symbol < 256) return MakeEntry(kOpLiteral, bits, symbol);
+      if (symbol < 256) return MakeLiteral(bits, symbol);
       if (symbol == 256) return MakeEntry(kOpEndOfBlock, bits, 0);
       if (symbol < 286) {
         return MakeEntry(kLengthExtra[symbol - 257], bits + kLengthExtra[symbol - 257], kLengthBase[symbol - 257]);
@@ -483,7 +488,7 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
       if (start < endOfBlockLength && start + width > endOfBlockLength) width = endOfBlockLength - start;
       const unsigned subOffset = addLevel(width);
       const std::uint32_t index = (code >> parent.start) & LowMask(parent.width);
-      table.entries[parent.offset + index] = MakeEntry(kOpLink + width, parent.width, subOffset);
+      table.entries[parent.offset + index] = MakeLink(parent.width, width, subOffset);
       stack[++depth] = {start, width, subOffset, code & LowMask(start)};
     }
     const Level& level = stack[depth];
@@ -725,26 +730,32 @@ Entry CDeflateCodec::Run::DecodeSymbol(const Entry* root, unsigned width) {
   for (;;) {
     NeedBits(width);
     const Entry entry = level[bitBuffer & LowMask(width)];
-    const unsigned op = EntryOp(entry);
-    if (op == kOpInvalid) {
+    if (IsLiteral(entry)) {
+      DropBits(EntryBits(entry));
+      return entry;
+    }
+    if (EntryOp(entry) == kOpInvalid) {
       if (EntryBits(entry) > RealBits()) SourceEnded();
       BadData();
     }
-    DropBits(CodeBits(entry));
-    if (!IsLink(op)) return entry;
+    if (!IsLink(entry)) {
+      DropBits(CodeBits(entry));
+      return entry;
+    }
+    DropBits(EntryBits(entry));
     level = root + EntryValue(entry);
-    width = op - kOpLink;
+    width = EntryOp(entry);
   }
 }
 
 // One literal, match or end of block; true at the end of the block.
 bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
   const Entry literal = DecodeSymbol(codes.literals, codes.literalWidth);
-  const unsigned op = EntryOp(literal);
-  if (op == kOpLiteral) {
-    PutByte(EntryValue(literal));
+  if (IsLiteral(literal)) {
+    PutByte(EntryLiteral(literal));
     return false;
   }
+  const unsigned op = EntryOp(literal);
   if (op == kOpEndOfBlock) return true;
   const unsigned length = EntryValue(literal) + TakeBits(op);
   const Entry distanceEntry = DecodeSymbol(codes.distances, codes.distanceWidth);
@@ -830,20 +841,25 @@ struct FastBits {
   // order: those above the count are the next bits of the last byte loaded
   // but not yet counted, so a lookup may peek at them before the next
   // refill as long as the bits consumed since leave room for it.
+  //
+  // Only the low six bits of count are kept exact (the real count never
+  // leaves 0..63): dropping subtracts a whole entry, whose bits above its
+  // bit count only disturb count's bits above those six.
   void Refill() {
-    bits |= LoadLittleEndian64(input) << count;
-    input += (63 - count) >> 3;
+    bits |= LoadLittleEndian64(input) << (count & 63);
+    input += 7 - ((count >> 3) & 7);
     count |= 56;
   }
-  void Drop(unsigned n) {
-    bits >>= n;
-    count -= n;
+  void Drop(Entry entry) {
+    bits >>= EntryBits(entry);
+    count -= entry;
   }
+  unsigned Count() const { return count & 63; }
   // Follows sub-table links from a first-level entry.
   Entry Resolve(const Entry* table, Entry entry) {
-    while (IsLink(EntryOp(entry))) {
-      Drop(EntryBits(entry));
-      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry) - kOpLink))];
+    while (IsLink(entry)) {
+      Drop(entry);
+      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry)))];
     }
     return entry;
   }
@@ -852,7 +868,7 @@ struct FastBits {
   unsigned TakeBase(Entry entry) {
     static const std::uint16_t kExtraMask[14] = {0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 1023, 2047, 4095, 8191};
     const std::uint64_t saved = bits;
-    Drop(EntryBits(entry));
+    Drop(entry);
     const unsigned extra = EntryOp(entry);
     return EntryValue(entry) + (static_cast<unsigned>(saved >> (EntryBits(entry) - extra)) & kExtraMask[extra]);
   }
@@ -891,18 +907,18 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   do {
     reader.Refill();
     if (IsLiteral(entry)) {
-      reader.Drop(EntryBits(entry));
-      unsigned char literal = static_cast<unsigned char>(EntryValue(entry));
+      reader.Drop(entry);
+      unsigned char literal = static_cast<unsigned char>(EntryLiteral(entry));
       entry = literals[reader.bits & literalMask];
       *output++ = literal;
       if (IsLiteral(entry)) {
-        reader.Drop(EntryBits(entry));
-        literal = static_cast<unsigned char>(EntryValue(entry));
+        reader.Drop(entry);
+        literal = static_cast<unsigned char>(EntryLiteral(entry));
         entry = literals[reader.bits & literalMask];
         *output++ = literal;
         if (IsLiteral(entry)) {
-          reader.Drop(EntryBits(entry));
-          literal = static_cast<unsigned char>(EntryValue(entry));
+          reader.Drop(entry);
+          literal = static_cast<unsigned char>(EntryLiteral(entry));
           entry = literals[reader.bits & literalMask];
           *output++ = literal;
           continue;
@@ -911,15 +927,15 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       reader.Refill();  // room for a whole length/distance pair again
     }
     entry = reader.Resolve(literals, entry);
+    if (IsLiteral(entry)) {  // from a sub-table
+      reader.Drop(entry);
+      *output++ = static_cast<unsigned char>(EntryLiteral(entry));
+      entry = literals[reader.bits & literalMask];
+      continue;
+    }
     if (EntryOp(entry) >= kOpEndOfBlock) {  // not a length
-      if (IsLiteral(entry)) {
-        reader.Drop(EntryBits(entry));
-        *output++ = static_cast<unsigned char>(EntryValue(entry));
-        entry = literals[reader.bits & literalMask];
-        continue;
-      }
       if (EntryOp(entry) == kOpEndOfBlock) {
-        reader.Drop(EntryBits(entry));
+        reader.Drop(entry);
         endOfBlock = true;
       } else {
         bad = true;
@@ -943,8 +959,8 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   } while (reader.input <= inputLimit && output <= outputLimit);
   // Bits above the count hold input not yet counted; the careful path
   // expects zeros there.
-  bitBuffer = reader.bits & ((std::uint64_t(1) << reader.count) - 1);
-  bitCount = reader.count;
+  bitCount = reader.Count();
+  bitBuffer = reader.bits & ((std::uint64_t(1) << bitCount) - 1);
   in = reader.input;
   out = output;
   if (bad) BadData();
@@ -1017,7 +1033,7 @@ void CDeflateCodec::Run::DynamicBlock() {
   const unsigned total = literalCount + distanceCount;
   unsigned previous = 0;
   for (unsigned index = 0; index < total;) {
-    const unsigned symbol = EntryValue(DecodeSymbol(tables.codeLengths.entries.data(), tables.codeLengths.width));
+    const unsigned symbol = EntryLiteral(DecodeSymbol(tables.codeLengths.entries.data(), tables.codeLengths.width));
     if (symbol < 16) {
       lengths[index++] = static_cast<std::uint8_t>(symbol);
       previous = symbol;
