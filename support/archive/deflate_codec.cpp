@@ -5,21 +5,25 @@
 // - Output goes straight into a memory sink, which then doubles as the
 //   history for matches; only file and function sinks use the 64 KiB buffer
 //   as a sliding 32 KiB window, flushed and slid whenever it fills.
-// - A fast loop runs while at least 8 input bytes and a full match of
-//   output room remain: the 64-bit bit buffer is refilled a word at a time
-//   (one refill covers a whole length/distance pair), and matches are copied
-//   eight bytes at a time. Near either end a careful loop takes over that
-//   takes input byte by byte.
+// - A fast loop runs while at least 16 input bytes and a full match (plus
+//   its copy overshoot) of output room remain: the 64-bit bit buffer is
+//   refilled a word at a time (one refill covers a whole length/distance
+//   pair), the next symbol's table entry is looked up before the current
+//   match is copied, and matches are copied eight bytes at a time. Near
+//   either end a careful loop takes over that takes input byte by byte.
 // - The careful loop reads bits past the end of the source as zeros and
 //   counts them; only a code that really consumes them fails (kind 4). So a
 //   valid stream whose last code is shorter than the lookup width decodes,
 //   and nothing ever reads beyond the source's limit.
-// - Tables are multi-level (first-level widths 9/6/7, fixed 7/5). A
-//   sub-table that starts below the end-of-block code's length is narrowed to
-//   end at that length, so the lookup that finds end-of-block never asks for
-//   bits beyond it. Tables live in vectors owned by the codec, sized by the
-//   builder: at most 288 codes of at most 15 bits bound them, and an
-//   allocation failure surfaces as kind 7 like every other one.
+// - Tables are multi-level (first-level widths 11/8/7, fixed 9/5), so
+//   nearly every code takes one lookup; a length or distance entry carries
+//   its extra bits' count, so that code and extra bits leave the buffer in
+//   one shift. A sub-table that starts below the end-of-block code's length
+//   is narrowed to end at that length, so the lookup that finds end-of-block
+//   never asks for bits beyond it. Tables live in vectors owned by the codec
+//   that only grow: at most 288 codes of at most 15 bits bound them, and an
+//   allocation failure surfaces as kind 7 like every other one. Entries an
+//   incomplete code leaves unused are reset to invalid in every block.
 // - A distance reaching back before the first output byte is bad data at
 //   once; the window holds nothing defined there.
 #include "support/archive/deflate_codec.h"

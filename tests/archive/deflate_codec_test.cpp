@@ -383,6 +383,30 @@ TEST(Deflate, OverlappingMatchesRepeatTheirPattern) {
   EXPECT_EQ(expected, InflateThroughWindow(stream).out);
 }
 
+// Every short period and the lengths around the word copies' steps, with
+// enough stream behind each match that the fast loop decodes it.
+TEST(Deflate, MatchesOfEveryShortDistanceAndLengthCopyExactly) {
+  BitWriter w;
+  FixedHeader(w, true);
+  std::string expected = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  kFixed.Text(w, expected);
+  for (int distance = 1; distance <= 24; ++distance) {
+    for (int length : {3, 7, 8, 9, 15, 16, 17, 24, 25, 40, 258}) {
+      kFixed.Match(w, length, distance);
+      for (int i = 0; i < length; ++i) expected += expected[expected.size() - distance];
+      const char marker = static_cast<char>('a' + (distance + length) % 26);
+      kFixed.Literal(w, marker);
+      expected += marker;
+    }
+  }
+  kFixed.Text(w, std::string(40, '.'));
+  expected += std::string(40, '.');
+  kFixed.EndOfBlock(w);
+  const std::string stream = w.Finish();
+  EXPECT_EQ(expected, Inflate(stream).out);
+  EXPECT_EQ(expected, InflateThroughWindow(stream).out);
+}
+
 // ---- Limits of the sink and the source -----------------------------------------
 
 TEST(Limits, SinkOneByteTooSmallIsFilledThenFull) {
@@ -547,6 +571,43 @@ TEST(Dynamic, IncompleteDistanceCodeAndNoDistancesAreAccepted) {
   const Outcome result = Inflate(w.Finish());
   EXPECT_EQ(0, result.kind) << result.text;
   EXPECT_EQ("abbaabba", result.out);
+}
+
+// The decoder keeps its table storage from block to block. An unused code of
+// an incomplete distance code must stay invalid even where the block before
+// had a valid entry, whether the careful loop (stream ends soon after) or
+// the fast loop (plenty follows) meets it.
+TEST(Dynamic, UnusedDistanceCodeIsBadEvenWhereThePreviousBlockHadOne) {
+  for (int padding : {0, 64}) {
+    std::vector<int> literal = ShortEndLiterals();  // a, b, end of block, length 4: 2 bits each
+    literal['b'] = 2;
+    literal['c'] = 0;
+    literal[256] = 2;
+    literal.push_back(0);  // 257: length 3
+    literal.push_back(2);  // 258: length 4
+    const Huffman literals(literal);
+    BitWriter w;
+    const std::vector<int> both = {0, 1, 1};  // distances 2 and 3: complete
+    DynamicHeader(w, false, 259, 3, Plain(literal, both));
+    const Huffman completeDistances(both);
+    const BlockCodes first{literals, completeDistances};
+    first.Text(w, std::string(100, 'a') + "ba");
+    first.Match(w, 4, 2);
+    first.Match(w, 4, 3);
+    first.EndOfBlock(w);
+    const std::vector<int> one = {0, 1, 0};  // distance 2 only: code 0, code 1 unused
+    DynamicHeader(w, true, 259, 3, Plain(literal, one));
+    const Huffman incompleteDistances(one);
+    const BlockCodes second{literals, incompleteDistances};
+    second.Text(w, std::string(100, 'b'));
+    literals.Put(w, 258);
+    w.Code(1, 1);  // the unused distance code
+    second.Text(w, std::string(padding, 'a'));
+    second.EndOfBlock(w);
+    const Outcome result = Inflate(w.Finish());
+    EXPECT_EQ(6, result.kind) << "padding " << padding;
+    EXPECT_EQ(std::string(100, 'a') + "bababaabaa" + std::string(100, 'b'), result.out) << "padding " << padding;
+  }
 }
 
 // ---- Damaged streams, each with its kind ------------------------------------------
