@@ -29,11 +29,14 @@
 #include "support/archive/deflate_codec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <istream>
 #include <new>
 #include <ostream>
 #include <vector>
+
+#include "support/archive/crc32_fold.h"
 
 // ---- CRC-32 ----------------------------------------------------------------
 
@@ -73,9 +76,7 @@ std::uint32_t LoadLittleEndian32(const unsigned char* p) {
 
 }  // namespace
 
-std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t length) {
-  if (length < 1) return crc;
-  const unsigned char* p = static_cast<const unsigned char*>(data);
+std::uint32_t Crc32UpdateByTable(std::uint32_t crc, const unsigned char* p, std::size_t length) {
   std::uint32_t c = ~crc;
   const auto& t = kCrc32.t;
   for (; length >= 16; length -= 16, p += 16) {
@@ -90,6 +91,24 @@ std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t leng
   }
   for (; length > 0; --length) c = t[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
   return ~c;
+}
+
+namespace {
+
+std::atomic<bool> foldingAllowed{true};
+
+}  // namespace
+
+void Crc32AllowFolding(bool allow) { foldingAllowed.store(allow, std::memory_order_relaxed); }
+
+std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t length) {
+  if (length < 1) return crc;
+  const unsigned char* p = static_cast<const unsigned char*>(data);
+  const std::size_t size = static_cast<std::size_t>(length);
+  if (size >= kCrc32FoldMinimum && Crc32FoldingSupported() && foldingAllowed.load(std::memory_order_relaxed)) {
+    return Crc32UpdateByFolding(crc, p, size);
+  }
+  return Crc32UpdateByTable(crc, p, size);
 }
 
 namespace {

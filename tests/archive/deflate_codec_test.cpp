@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/archive/crc32_fold.h"
 #include "support/archive/deflate_codec.h"
 #include "tests/common/test_paths.h"
 
@@ -244,6 +245,31 @@ TEST(Crc32, KnownValuesAndEmptyInput) {
   EXPECT_EQ(0xDEADBEEFu, Crc32Update(0xDEADBEEF, "abc", -5));
   // Pieces chain into the sum of the whole.
   EXPECT_EQ(Crc32Update(0, "123456789", 9), Crc32Update(Crc32Update(0, "1234", 4), "56789", 5));
+}
+
+// Folding (where the processor has it) and the table walk agree on every
+// length around the folding's steps of 16 and 64 bytes, at odd addresses,
+// from fresh and from running sums.
+TEST(Crc32, FoldingAndTableWalkAgree) {
+  if (!Crc32FoldingSupported()) GTEST_SKIP() << "no carry-less multiplication here";
+  std::vector<unsigned char> bytes(300 + 8);
+  std::uint32_t state = 12345;
+  for (unsigned char& byte : bytes) byte = static_cast<unsigned char>((state = state * 1103515245 + 12345) >> 23);
+  for (std::size_t offset : {0, 1, 3, 7}) {
+    for (std::size_t length = 0; length <= 300; ++length) {
+      for (std::uint32_t seed : {0u, 0xFFFFFFFFu, 0x9E3779B9u}) {
+        const unsigned char* data = bytes.data() + offset;
+        const std::uint32_t expected = Crc32UpdateByTable(seed, data, length);
+        ASSERT_EQ(expected, Crc32UpdateByFolding(seed, data, length)) << offset << " " << length << " " << seed;
+        ASSERT_EQ(expected, Crc32Update(seed, data, static_cast<std::int32_t>(length))) << offset << " " << length;
+      }
+    }
+  }
+  // A long run of zeros and of ones: the folding's constants at work over
+  // many rounds.
+  const std::vector<unsigned char> zeros(100000, 0), ones(100000, 0xFF);
+  EXPECT_EQ(Crc32UpdateByTable(0, zeros.data(), zeros.size()), Crc32UpdateByFolding(0, zeros.data(), zeros.size()));
+  EXPECT_EQ(Crc32UpdateByTable(0, ones.data(), ones.size()), Crc32UpdateByFolding(0, ones.data(), ones.size()));
 }
 
 // ---- Methods and the stored method ---------------------------------------------
@@ -870,6 +896,11 @@ TEST(RealTile, ZippedTileEntryDecodesWithItsCrc) {
   EXPECT_EQ(2884802u, codec.Decode(8));
   EXPECT_EQ(crc, codec.GetValue(CDeflateCodec::kValueOutputCrc));
   EXPECT_EQ(size, codec.GetValue(CDeflateCodec::kValueBytesTaken));
+  // The table walk alone gives the same sum.
+  Crc32AllowFolding(false);
+  const std::uint32_t byTable = Crc32Update(0, tile.data(), static_cast<std::int32_t>(tile.size()));
+  Crc32AllowFolding(true);
+  EXPECT_EQ(crc, byTable);
   // A sink one byte short of the tile.
   codec.SetSinkMemory(2884801, tile.data(), 0);
   std::istringstream again(zip);
