@@ -363,35 +363,59 @@ inline bool IsLink(Entry e) { return (e & kLinkFlag) != 0; }
 inline unsigned CodeBits(Entry e) { return EntryOp(e) < kOpEndOfBlock ? EntryBits(e) - EntryOp(e) : EntryBits(e); }
 inline std::uint32_t LowMask(unsigned bits) { return (std::uint32_t(1) << bits) - 1; }
 
-const std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                        31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-const std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-const std::uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+constexpr std::uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
                                          33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
                                          1025, 1537, 2049, 3073, 4097, 6145,  8193,  12289, 16385, 24577};
-const std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                          6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 // What a table's symbols mean.
 enum TableKind { kCodeLengthTable, kLiteralTable, kDistanceTable };
 
-Entry SymbolEntry(TableKind kind, unsigned symbol, unsigned bits) {
-  switch (kind) {
-    case kCodeLengthTable:
-      return MakeLiteral(bits, symbol);
-    case kLiteralTable:
-      if (symbol < 256) return MakeLiteral(bits, symbol);
-      if (symbol == 256) return MakeEntry(kOpEndOfBlock, bits, 0);
-      if (symbol < 286) {
-        return MakeEntry(kLengthExtra[symbol - 257], bits + kLengthExtra[symbol - 257], kLengthBase[symbol - 257]);
-      }
-      return MakeEntry(kOpInvalid, bits, 0);
-    case kDistanceTable:
-      if (symbol < 30) return MakeEntry(kDistanceExtra[symbol], bits + kDistanceExtra[symbol], kDistanceBase[symbol]);
-      return MakeEntry(kOpInvalid, bits, 0);
+// Each symbol's entry without its code's bits, which are simply added.
+struct SymbolEntries {
+  Entry codeLength[19];
+  Entry literal[kMaxLiteralCodes];
+  Entry distance[kMaxDistanceCodes];
+};
+
+constexpr SymbolEntries MakeSymbolEntries() {
+  SymbolEntries entries{};
+  for (unsigned symbol = 0; symbol < 19; ++symbol) entries.codeLength[symbol] = MakeLiteral(0, symbol);
+  for (unsigned symbol = 0; symbol < kMaxLiteralCodes; ++symbol) {
+    Entry& entry = entries.literal[symbol];
+    if (symbol < 256) {
+      entry = MakeLiteral(0, symbol);
+    } else if (symbol == 256) {
+      entry = MakeEntry(kOpEndOfBlock, 0, 0);
+    } else if (symbol < 286) {
+      const unsigned extra = kLengthExtra[symbol - 257];
+      entry = MakeEntry(extra, extra, kLengthBase[symbol - 257]);
+    } else {
+      entry = MakeEntry(kOpInvalid, 0, 0);
+    }
   }
-  return MakeEntry(kOpInvalid, bits, 0);
+  for (unsigned symbol = 0; symbol < kMaxDistanceCodes; ++symbol) {
+    entries.distance[symbol] =
+        symbol < 30 ? MakeEntry(kDistanceExtra[symbol], kDistanceExtra[symbol], kDistanceBase[symbol])
+                    : MakeEntry(kOpInvalid, 0, 0);
+  }
+  return entries;
+}
+
+constexpr SymbolEntries kSymbolEntries = MakeSymbolEntries();
+
+const Entry* SymbolEntriesOf(TableKind kind) {
+  switch (kind) {
+    case kCodeLengthTable: return kSymbolEntries.codeLength;
+    case kLiteralTable: return kSymbolEntries.literal;
+    case kDistanceTable: return kSymbolEntries.distance;
+  }
+  return kSymbolEntries.distance;
 }
 
 // Results of BuildTable.
@@ -456,6 +480,7 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
 
   // End of block counts as length 16 where it has no code (or the table has
   // no such symbol): then no sub-table is ever narrowed.
+  const Entry* const symbolEntries = SymbolEntriesOf(kind);
   const unsigned endOfBlockLength = (kind == kLiteralTable && count > 256 && lengths[256]) ? lengths[256] : 16;
 
   struct Level {
@@ -491,7 +516,7 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   unsigned i = 0;
   for (unsigned length = minLength; length <= rootWidth; ++length) {
     for (unsigned n = lengthCount[length]; n > 0; --n, ++i) {
-      root[code] = SymbolEntry(kind, sorted[i], length);
+      root[code] = symbolEntries[sorted[i]] + length;
       code = NextReversedCode(code, length);
     }
     if (length < rootWidth) std::copy(root, root + (std::size_t(1) << length), root + (std::size_t(1) << length));
@@ -515,7 +540,7 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
       stack[++depth] = {start, width, subOffset, code & LowMask(start)};
     }
     const Level& level = stack[depth];
-    const Entry entry = SymbolEntry(kind, symbol, length - level.start);
+    const Entry entry = symbolEntries[symbol] + (length - level.start);
     const std::uint32_t step = std::uint32_t(1) << (length - level.start);
     for (std::uint32_t index = code >> level.start; index < (std::uint32_t(1) << level.width); index += step) {
       table.entries[level.offset + index] = entry;
@@ -662,7 +687,17 @@ unsigned CDeflateCodec::Run::NextByte() {
   return *in++;
 }
 
+// Away from the input's end whole bytes come in by one word load, as many
+// as the buffer takes, so that the bits above the count stay zero.
 void CDeflateCodec::Run::NeedBits(unsigned count) {
+  if (bitCount >= count) return;
+  if (inEnd - in >= 8) {
+    const unsigned bytes = (63 - bitCount) >> 3;
+    bitBuffer |= (LoadLittleEndian64(in) & ((std::uint64_t(1) << (8 * bytes)) - 1)) << bitCount;
+    in += bytes;
+    bitCount += 8 * bytes;
+    return;
+  }
   while (bitCount < count) {
     bitBuffer |= std::uint64_t(NextByte()) << bitCount;
     bitCount += 8;
