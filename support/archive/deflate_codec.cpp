@@ -596,7 +596,10 @@ struct CDeflateCodec::Run {
   // Input and bits.
   bool TopUpInput();
   unsigned NextByte();
-  void NeedBits(unsigned count);
+  void NeedBits(unsigned count) {
+    if (bitCount < count) FillBits(count);
+  }
+  void FillBits(unsigned count);
   void DropBits(unsigned count);
   std::uint32_t TakeBits(unsigned count);
   unsigned RealBits() const { return bitCount - 8 * phantomBytes; }
@@ -689,8 +692,7 @@ unsigned CDeflateCodec::Run::NextByte() {
 
 // Away from the input's end whole bytes come in by one word load, as many
 // as the buffer takes, so that the bits above the count stay zero.
-void CDeflateCodec::Run::NeedBits(unsigned count) {
-  if (bitCount >= count) return;
+void CDeflateCodec::Run::FillBits(unsigned count) {
   if (inEnd - in >= 8) {
     const unsigned bytes = (63 - bitCount) >> 3;
     bitBuffer |= (LoadLittleEndian64(in) & ((std::uint64_t(1) << (8 * bytes)) - 1)) << bitCount;
@@ -1088,10 +1090,18 @@ void CDeflateCodec::Run::DynamicBlock() {
     BadData();
   }
 
+  // A complete code of at most seven bits: one lookup in a table without
+  // links or invalid entries gives each symbol. Bits for the longest
+  // repeat come in with it.
+  const Entry* const codeLengths = tables.codeLengths.entries.data();
+  const std::uint32_t codeLengthMask = LowMask(tables.codeLengths.width);
   const unsigned total = literalCount + distanceCount;
   unsigned previous = 0;
   for (unsigned index = 0; index < total;) {
-    const unsigned symbol = EntryLiteral(DecodeSymbol(tables.codeLengths.entries.data(), tables.codeLengths.width));
+    NeedBits(7 + 7);
+    const Entry entry = codeLengths[bitBuffer & codeLengthMask];
+    DropBits(EntryBits(entry));
+    const unsigned symbol = EntryLiteral(entry);
     if (symbol < 16) {
       lengths[index++] = static_cast<std::uint8_t>(symbol);
       previous = symbol;
