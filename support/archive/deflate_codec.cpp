@@ -596,10 +596,7 @@ struct CDeflateCodec::Run {
   // Input and bits.
   bool TopUpInput();
   unsigned NextByte();
-  void NeedBits(unsigned count) {
-    if (bitCount < count) FillBits(count);
-  }
-  void FillBits(unsigned count);
+  void NeedBits(unsigned count);
   void DropBits(unsigned count);
   std::uint32_t TakeBits(unsigned count);
   unsigned RealBits() const { return bitCount - 8 * phantomBytes; }
@@ -692,7 +689,8 @@ unsigned CDeflateCodec::Run::NextByte() {
 
 // Away from the input's end whole bytes come in by one word load, as many
 // as the buffer takes, so that the bits above the count stay zero.
-void CDeflateCodec::Run::FillBits(unsigned count) {
+void CDeflateCodec::Run::NeedBits(unsigned count) {
+  if (bitCount >= count) return;
   if (inEnd - in >= 8) {
     const unsigned bytes = (63 - bitCount) >> 3;
     bitBuffer |= (LoadLittleEndian64(in) & ((std::uint64_t(1) << (8 * bytes)) - 1)) << bitCount;
