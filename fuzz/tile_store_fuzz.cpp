@@ -8,6 +8,8 @@
 //      edges, NaN, infinities and huge values included
 // A lookup may abort the run (an integer throw) but must never read outside
 // the tile memory or return a height that is not a number.
+#include <unistd.h>
+
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -23,12 +25,18 @@
 
 namespace {
 
+// A folder of this process's own: two fuzzers running at once (two
+// worktrees) must not remove each other's tiles in the middle of a lookup.
 const std::string& Folder() {
   static const std::string folder = [] {
-    std::filesystem::path path = std::filesystem::temp_directory_path() / "tolmaric-tile-fuzz";
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("tolmaric-tile-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(path);
     return path.string();
   }();
+  // Registered once the name exists, so it runs before the name is destroyed.
+  static const bool removedAtExit = std::atexit([] { std::filesystem::remove_all(Folder()); }) == 0;
+  (void)removedAtExit;
   return folder;
 }
 
