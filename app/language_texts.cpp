@@ -41,6 +41,7 @@ std::string ValueName(int number) {
 }  // namespace
 
 void ApplyLanguageTexts(IControlTexts* controls, const char* keyPath) {
+  CRegistryBatch batch;  // the missing texts go into the store in one write
   CRegistry key;
   if (!key.Open(0, keyPath, CRegistry::kOpenOrCreate) || !key.OpenSubKey("Language")) return;
   for (const ControlText& control : kControlTexts) {

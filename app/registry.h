@@ -73,3 +73,29 @@ class CRegistry {
   std::uint32_t lastType_ = 0;
   std::uint32_t lastSize_ = 0;
 };
+
+// Gathers every change made while it lives into one save of the store: on
+// POSIX the settings file is locked, read, and written once at the end (a
+// single durable rewrite instead of one per value); the Windows registry
+// stores each value by itself. Commit() ends the batch early and says
+// whether the changes were stored; a batch inside another one leaves the
+// writing, and the verdict, to the outer one.
+class CRegistryBatch {
+ public:
+  CRegistryBatch() { registry::BeginBatch(); }
+  ~CRegistryBatch() { Commit(); }
+  CRegistryBatch(const CRegistryBatch&) = delete;
+  CRegistryBatch& operator=(const CRegistryBatch&) = delete;
+
+  bool Commit() {
+    if (open_) {
+      open_ = false;
+      stored_ = registry::EndBatch() == registry::kSuccess;
+    }
+    return stored_;
+  }
+
+ private:
+  bool open_ = true;
+  bool stored_ = false;
+};

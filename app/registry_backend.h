@@ -47,4 +47,16 @@ long SetValue(Key key, const char* name, std::uint32_t type, const unsigned char
 // Name of the index-th subkey; kNoMoreItems past the last one.
 long EnumKey(Key key, std::uint32_t index, char* name, std::uint32_t nameSize);
 
+// A batch gathers the changes made until its end into one write of the
+// store. The POSIX file is locked and read at the start and written once,
+// if anything changed, at the end; EndBatch gives that write's result.
+// Batches nest: only the outermost end writes (inner ends give kSuccess).
+// The Windows registry stores each value itself: there both are no-ops.
+long BeginBatch();
+long EndBatch();
+
+// How many times this process has written the store file (always 0 with the
+// Windows registry): the tests count the rewrites of a run with it.
+std::uint32_t StoreWrites();
+
 }  // namespace registry

@@ -10,13 +10,17 @@
 // registry. Text values escape every byte outside printable ASCII as \xHH, so
 // any code page 1252 text (line breaks and all) round-trips exactly and stays
 // editable by hand, which is how a user translates the program texts.
-// Every change rewrites the whole file through a temporary file and a rename:
-// a crash or a full disk leaves the old store or the new one, never half of
-// one. A file that does not parse is taken as an empty store and, before the
-// first write replaces it, kept beside it as "registry.corrupt" (or
-// "registry.corrupt.2" ... when an earlier copy is kept there). A store that
-// exists but cannot be read (permissions, a folder) is never written: the
-// program goes on with its defaults and every change fails.
+// Every change, or every batch of changes (BeginBatch ... EndBatch: one
+// save of the settings, of the language texts), rewrites the whole file once
+// through a temporary file that is flushed to disk, renamed over the store,
+// and made lasting by flushing the folder: a crash, a power cut or a full
+// disk leaves the old store or the new one, never half of one. A change that
+// changes nothing writes nothing. A file that does not parse is taken as an
+// empty store and, before the first write replaces it, kept beside it as
+// "registry.corrupt" (or "registry.corrupt.2" ... when an earlier copy is
+// kept there). A store that exists but cannot be read (permissions, a
+// folder) is never written: the program goes on with its defaults and every
+// change fails.
 #include "app/registry_backend.h"
 
 #include "app/desktop.h"
@@ -31,6 +35,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -198,11 +203,46 @@ bool ParseValue(const std::string& line, Value& value) {
 
 // ---- the tree in memory ----
 
+void MakeFolders(const std::string& file) {
+  for (size_t at = file.find('/', 1); at != std::string::npos; at = file.find('/', at + 1))
+    mkdir(file.substr(0, at).c_str(), 0700);
+}
+
+// Every change, or batch of changes, reads the file again and writes it back
+// under an exclusive lock, so two programs saving at once never drop each
+// other's values.
+class StoreLock {
+ public:
+  StoreLock() {
+    std::string path = StorePath();
+    if (path.empty()) return;
+    MakeFolders(path);
+    descriptor_ = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (descriptor_ >= 0) flock(descriptor_, LOCK_EX);
+  }
+  ~StoreLock() {
+    if (descriptor_ >= 0) close(descriptor_);  // closing releases the lock
+  }
+  StoreLock(const StoreLock&) = delete;
+  StoreLock& operator=(const StoreLock&) = delete;
+
+ private:
+  int descriptor_ = -1;
+};
+
 class Store {
  public:
-  // Reads the file again, so that every top-level open sees the latest state.
+  // Reads the file again, so that every top-level open sees the latest state;
+  // inside a batch the tree in memory is the latest state (the lock keeps
+  // every other program out) and holds the batch's changes.
+  void Refresh() {
+    if (batchDepth == 0) Load();
+  }
   void Load();
   long Save();
+  // False for a store that must not be written: no place for it, or a file
+  // that exists but could not be read.
+  bool Writable() const { return !unreadable_ && !StorePath().empty(); }
 
   bool HasKey(const std::string& path) const { return IsRoot(path) || keys_.count(Fold(path)) > 0; }
   bool AddKey(const std::string& path);  // true when something was created
@@ -211,6 +251,10 @@ class Store {
 
   std::map<Key, Handle> handles;
   Key nextHandle = 0x100;
+  int batchDepth = 0;
+  bool changed = false;  // since the batch began
+  std::unique_ptr<StoreLock> batchLock;
+  std::uint32_t writes = 0;
 
  private:
   static bool IsRoot(const std::string& path) { return path.find('\\') == std::string::npos; }
@@ -318,17 +362,22 @@ void Store::Load() {
   }
 }
 
-void MakeFolders(const std::string& file) {
-  for (size_t at = file.find('/', 1); at != std::string::npos; at = file.find('/', at + 1))
-    mkdir(file.substr(0, at).c_str(), 0700);
-}
-
 // "registry.corrupt", else the first "registry.corrupt.N" not taken.
 std::string KeptAsidePath(const std::string& path) {
   std::string kept = path + ".corrupt";
   struct stat info;
   for (int n = 2; lstat(kept.c_str(), &info) == 0; ++n) kept = path + ".corrupt." + std::to_string(n);
   return kept;
+}
+
+// Makes the renames in the file's folder lasting. The new store is in place
+// whatever this says (some file systems cannot flush a folder), so a failure
+// here is not a failed save.
+void FlushFolder(const std::string& file) {
+  int folder = open(file.substr(0, file.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;
+  fsync(folder);
+  close(folder);
 }
 
 long Store::Save() {
@@ -346,6 +395,7 @@ long Store::Save() {
     for (const Value& value : entry.second.values) text += FormatValue(value) + "\n";
   }
   std::string temporary = path + ".tmp" + std::to_string(getpid());
+  ++writes;
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (!file) return kAccessDenied;
   bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
@@ -356,29 +406,9 @@ long Store::Save() {
     std::remove(temporary.c_str());
     return kWriteFault;
   }
+  FlushFolder(path);
   return kSuccess;
 }
-
-// Every change reads the file again and writes it back under an exclusive
-// lock, so two programs saving at once never drop each other's values.
-class StoreLock {
- public:
-  StoreLock() {
-    std::string path = StorePath();
-    if (path.empty()) return;
-    MakeFolders(path);
-    descriptor_ = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (descriptor_ >= 0) flock(descriptor_, LOCK_EX);
-  }
-  ~StoreLock() {
-    if (descriptor_ >= 0) close(descriptor_);  // closing releases the lock
-  }
-  StoreLock(const StoreLock&) = delete;
-  StoreLock& operator=(const StoreLock&) = delete;
-
- private:
-  int descriptor_ = -1;
-};
 
 // ---- handles ----
 
@@ -392,7 +422,7 @@ const char* RootName(Key key) {
 bool ChildPath(Key parent, const char* subKey, std::string& path) {
   Store& store = TheStore();
   if (const char* root = RootName(parent)) {
-    store.Load();
+    store.Refresh();
     path = root;
   } else {
     auto found = store.handles.find(parent);
@@ -423,7 +453,38 @@ const Handle* FindHandle(Key key) {
   return found == store.handles.end() ? nullptr : &found->second;
 }
 
+// Runs one change inside the batch under way, or as a batch of its own. A
+// store that must not be written takes no change at all.
+template <class Change>
+long InBatch(Change change) {
+  BeginBatch();
+  long error = TheStore().Writable() ? change() : kAccessDenied;
+  long saved = EndBatch();
+  return error != kSuccess ? error : saved;
+}
+
 }  // namespace
+
+long BeginBatch() {
+  Store& store = TheStore();
+  if (store.batchDepth++ > 0) return kSuccess;
+  store.batchLock = std::make_unique<StoreLock>();
+  store.Load();
+  store.changed = false;
+  return kSuccess;
+}
+
+long EndBatch() {
+  Store& store = TheStore();
+  if (store.batchDepth == 0) return kInvalidParameter;
+  if (--store.batchDepth > 0) return kSuccess;
+  long error = store.changed ? store.Save() : kSuccess;
+  store.changed = false;
+  store.batchLock.reset();
+  return error;
+}
+
+std::uint32_t StoreWrites() { return TheStore().writes; }
 
 long OpenKey(Key parent, const char* subKey, bool writable, Key* result) {
   *result = 0;
@@ -436,16 +497,14 @@ long OpenKey(Key parent, const char* subKey, bool writable, Key* result) {
 
 long CreateKey(Key parent, const char* subKey, Key* result) {
   *result = 0;
-  StoreLock lock;
-  TheStore().Load();
   std::string path;
-  if (!ChildPath(parent, subKey, path)) return kInvalidHandle;
-  if (TheStore().AddKey(path)) {
-    long error = TheStore().Save();
-    if (error != kSuccess) return error;
-  }
-  *result = NewHandle(path, true);
-  return kSuccess;
+  long error = InBatch([&] {
+    if (!ChildPath(parent, subKey, path)) return kInvalidHandle;
+    if (TheStore().AddKey(path)) TheStore().changed = true;
+    return kSuccess;
+  });
+  if (error == kSuccess) *result = NewHandle(path, true);
+  return error;
 }
 
 long CloseKey(Key key) { return TheStore().handles.erase(key) ? kSuccess : kInvalidHandle; }
@@ -476,21 +535,25 @@ long SetValue(Key key, const char* name, std::uint32_t type, const unsigned char
   if (!handle) return kInvalidHandle;
   if (!handle->writable) return kAccessDenied;
   if (!data && size) return kInvalidParameter;
-  StoreLock lock;
-  TheStore().Load();
-  KeyNode* node = TheStore().Find(handle->path);
-  if (!node) return kFileNotFound;  // deleted by another process meanwhile
-  std::string valueName = name ? name : "";
-  std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
-  for (Value& value : node->values) {
-    if (Fold(value.name) == Fold(valueName)) {
-      value.type = type;
-      value.data = bytes;
-      return TheStore().Save();
+  const std::string path = handle->path;
+  return InBatch([&] {
+    Store& store = TheStore();
+    KeyNode* node = store.Find(path);
+    if (!node) return kFileNotFound;  // deleted by another process meanwhile
+    std::string valueName = name ? name : "";
+    std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+    for (Value& value : node->values) {
+      if (Fold(value.name) == Fold(valueName)) {
+        if (value.type != type || value.data != bytes) store.changed = true;
+        value.type = type;
+        value.data = bytes;
+        return kSuccess;
+      }
     }
-  }
-  node->values.push_back(Value{valueName, type, bytes});
-  return TheStore().Save();
+    node->values.push_back(Value{valueName, type, bytes});
+    store.changed = true;
+    return kSuccess;
+  });
 }
 
 long EnumKey(Key key, std::uint32_t index, char* name, std::uint32_t nameSize) {

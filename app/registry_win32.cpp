@@ -43,4 +43,8 @@ long EnumKey(Key key, std::uint32_t index, char* name, std::uint32_t nameSize) {
   return RegEnumKeyExA(Handle(key), index, name, &length, nullptr, nullptr, nullptr, nullptr);
 }
 
+long BeginBatch() { return ERROR_SUCCESS; }
+long EndBatch() { return ERROR_SUCCESS; }
+std::uint32_t StoreWrites() { return 0; }
+
 }  // namespace registry

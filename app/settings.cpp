@@ -133,6 +133,7 @@ void LoadSettings(ExportOptions& options, IComboBox& routeBox, IComboBox& tileBo
 }
 
 bool SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox, const char* keyPath) {
+  CRegistryBatch batch;
   bool saved = false;
   {
     CRegistry key;
@@ -145,7 +146,8 @@ bool SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& 
     }
   }
   saved = SaveComboHistory(routeBox, kRouteHistory, keyPath) && saved;
-  return SaveComboHistory(tileBox, kTileHistory, keyPath) && saved;
+  saved = SaveComboHistory(tileBox, kTileHistory, keyPath) && saved;
+  return batch.Commit() && saved;
 }
 
 std::string RememberedTileFolder(const char* keyPath) {

@@ -61,8 +61,9 @@ bool SaveComboHistory(IComboBox& combo, const char* historyName, const char* key
 // route path and the tile folder).
 void LoadSettings(ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox,
                   const char* keyPath = kSettingsKeyPath);
-// Start of every run: the values as they stand, then both histories. False
-// when the store could not be written (the run goes on all the same).
+// Start of every run: the values as they stand, then both histories, in one
+// save of the store (a CRegistryBatch: callers may put it in a larger one).
+// False when the store could not be written (the run goes on all the same).
 bool SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox,
                   const char* keyPath = kSettingsKeyPath);
 

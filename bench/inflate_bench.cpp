@@ -1,11 +1,17 @@
-// Raw inflate speed on a real SRTM3 tile: the deflated 2,884,802-byte entry
-// of examples/tiles/N42E001.hgt.zip decoded from memory into memory, by
-// CDeflateCodec and, as the yardstick, by zlib's raw inflate.
+// Raw inflate speed on the real SRTM3 tiles of examples/tiles: each deflated
+// 2,884,802-byte entry decoded from memory into memory by CDeflateCodec and,
+// as the yardsticks, by zlib's and libdeflate's raw inflate.
 //
-// BM_InflateTileRatio alternates the two decoders within each iteration, so
-// that both see the same machine load, and reports their MB/s of output (by
-// thread CPU time: the build machines are shared) and the ratio (above 1:
-// faster than zlib) as counters.
+// The *Ratio benchmarks alternate the decoders within each iteration, so
+// that all see the same machine load, and report MB/s of output (by thread
+// CPU time: the build machines are shared) and our speed relative to each
+// yardstick (above 1: faster) as counters. The argument picks the tile (see
+// kTileNames); BM_InflateAllTilesRatio decodes every tile per iteration.
+//
+// BM_Crc32VsInflateRatio sets the CRC-32 of a decoded tile against the
+// inflate time of the same tile: crc_share is what the ZIP reader's CRC
+// check adds to the decoding (folding where the processor has it),
+// table_crc_share what the table walk alone would add.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -14,83 +20,155 @@
 #include <vector>
 
 #include "bench/tile_yardstick.h"
+#include "support/archive/crc32_fold.h"
 #include "support/archive/deflate_codec.h"
 
 namespace {
 
 using namespace tile_yardstick;
 
-void InflateWithCodec(CDeflateCodec& codec, std::vector<unsigned char>& out, std::uint32_t seed) {
-  const std::string& in = Tile().compressed;
+void InflateWithCodec(CDeflateCodec& codec, std::vector<unsigned char>& out, int tile, std::uint32_t seed) {
+  const std::string& in = Tile(tile).compressed;
   codec.SetSourceMemory(static_cast<std::uint32_t>(in.size()), in.data(), CDeflateCodec::NoCrc);
   codec.SetSinkMemory(static_cast<std::uint32_t>(out.size()), out.data(), seed);
   if (codec.Decode(CDeflateCodec::kMethodDeflate) != kTileBytes) throw std::runtime_error("short tile");
 }
 
+void ArgsPerTile(benchmark::internal::Benchmark* bench) {
+  for (int tile = 0; tile < kTileCount; ++tile) bench->Arg(tile);
+}
+
 void BM_InflateTileTolmaric(benchmark::State& state) {
+  const int tile = static_cast<int>(state.range(0));
   CDeflateCodec codec;
   std::vector<unsigned char> out(kTileBytes);
   for (auto _ : state) {
-    InflateWithCodec(codec, out, CDeflateCodec::NoCrc);
+    InflateWithCodec(codec, out, tile, CDeflateCodec::NoCrc);
     benchmark::DoNotOptimize(out.data());
   }
+  state.SetLabel(Tile(tile).name);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kTileBytes);
 }
-BENCHMARK(BM_InflateTileTolmaric)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InflateTileTolmaric)->Apply(ArgsPerTile)->Unit(benchmark::kMillisecond);
 
 // What CZipFile pays: decoding plus the output CRC.
 void BM_InflateTileTolmaricWithCrc(benchmark::State& state) {
+  const int tile = static_cast<int>(state.range(0));
   CDeflateCodec codec;
   std::vector<unsigned char> out(kTileBytes);
   for (auto _ : state) {
-    InflateWithCodec(codec, out, 0);
-    if (codec.GetValue(CDeflateCodec::kValueOutputCrc) != Tile().crc) state.SkipWithError("CRC mismatch");
+    InflateWithCodec(codec, out, tile, 0);
+    if (codec.GetValue(CDeflateCodec::kValueOutputCrc) != Tile(tile).crc) state.SkipWithError("CRC mismatch");
   }
+  state.SetLabel(Tile(tile).name);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kTileBytes);
 }
-BENCHMARK(BM_InflateTileTolmaricWithCrc)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InflateTileTolmaricWithCrc)->Apply(ArgsPerTile)->Unit(benchmark::kMillisecond);
 
 void BM_InflateTileZlib(benchmark::State& state) {
+  const int tile = static_cast<int>(state.range(0));
   ZlibInflater zlib;
   std::vector<unsigned char> out(kTileBytes);
   for (auto _ : state) {
-    zlib.Inflate(out);
+    zlib.Inflate(out, tile);
     benchmark::DoNotOptimize(out.data());
   }
+  state.SetLabel(Tile(tile).name);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kTileBytes);
 }
-BENCHMARK(BM_InflateTileZlib)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InflateTileZlib)->Apply(ArgsPerTile)->Unit(benchmark::kMillisecond);
 
-void BM_Crc32Tile(benchmark::State& state) {
+void BM_InflateTileLibdeflate(benchmark::State& state) {
+  const int tile = static_cast<int>(state.range(0));
+  LibdeflateInflater libdeflate;
   std::vector<unsigned char> out(kTileBytes);
-  ZlibInflater zlib;
-  zlib.Inflate(out);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(Crc32Update(0, out.data(), kTileBytes));
+    libdeflate.Inflate(out, tile);
+    benchmark::DoNotOptimize(out.data());
   }
+  state.SetLabel(Tile(tile).name);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kTileBytes);
 }
-BENCHMARK(BM_Crc32Tile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InflateTileLibdeflate)->Apply(ArgsPerTile)->Unit(benchmark::kMillisecond);
+
+// Thread CPU seconds each decoder spent on the given tiles.
+struct InflateTimes {
+  double ours = 0, zlib = 0, libdeflate = 0;
+};
+
+void InflateAllThree(CDeflateCodec& codec, ZlibInflater& zlib, LibdeflateInflater& libdeflate,
+                     std::vector<unsigned char>& out, int tile, InflateTimes& times) {
+  const double t0 = ThreadSeconds();
+  InflateWithCodec(codec, out, tile, CDeflateCodec::NoCrc);
+  const double t1 = ThreadSeconds();
+  zlib.Inflate(out, tile);
+  const double t2 = ThreadSeconds();
+  libdeflate.Inflate(out, tile);
+  const double t3 = ThreadSeconds();
+  times.ours += t1 - t0;
+  times.zlib += t2 - t1;
+  times.libdeflate += t3 - t2;
+}
+
+void ReportRatios(benchmark::State& state, const InflateTimes& times, double bytes) {
+  state.counters["tolmaric_MBps"] = bytes / times.ours / 1e6;
+  state.counters["zlib_MBps"] = bytes / times.zlib / 1e6;
+  state.counters["libdeflate_MBps"] = bytes / times.libdeflate / 1e6;
+  state.counters["vs_zlib"] = times.zlib / times.ours;
+  state.counters["vs_libdeflate"] = times.libdeflate / times.ours;
+}
 
 void BM_InflateTileRatio(benchmark::State& state) {
+  const int tile = static_cast<int>(state.range(0));
   CDeflateCodec codec;
   ZlibInflater zlib;
+  LibdeflateInflater libdeflate;
   std::vector<unsigned char> out(kTileBytes);
-  double ours = 0, theirs = 0;
+  InflateTimes times;
+  for (auto _ : state) InflateAllThree(codec, zlib, libdeflate, out, tile, times);
+  state.SetLabel(Tile(tile).name);
+  ReportRatios(state, times, double(state.iterations()) * kTileBytes);
+}
+BENCHMARK(BM_InflateTileRatio)->Apply(ArgsPerTile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_InflateAllTilesRatio(benchmark::State& state) {
+  CDeflateCodec codec;
+  ZlibInflater zlib;
+  LibdeflateInflater libdeflate;
+  std::vector<unsigned char> out(kTileBytes);
+  InflateTimes times;
+  for (auto _ : state) {
+    for (int tile = 0; tile < kTileCount; ++tile) InflateAllThree(codec, zlib, libdeflate, out, tile, times);
+  }
+  ReportRatios(state, times, double(state.iterations()) * kTileCount * kTileBytes);
+}
+BENCHMARK(BM_InflateAllTilesRatio)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_Crc32VsInflateRatio(benchmark::State& state) {
+  const int tile = static_cast<int>(state.range(0));
+  CDeflateCodec codec;
+  std::vector<unsigned char> out(kTileBytes);
+  double inflate = 0, crc = 0, tableCrc = 0;
   for (auto _ : state) {
     const double t0 = ThreadSeconds();
-    InflateWithCodec(codec, out, CDeflateCodec::NoCrc);
+    InflateWithCodec(codec, out, tile, CDeflateCodec::NoCrc);
     const double t1 = ThreadSeconds();
-    zlib.Inflate(out);
+    const std::uint32_t sum = Crc32Update(0, out.data(), kTileBytes);
     const double t2 = ThreadSeconds();
-    ours += t1 - t0;
-    theirs += t2 - t1;
+    const std::uint32_t tableSum = Crc32UpdateByTable(0, out.data(), kTileBytes);
+    const double t3 = ThreadSeconds();
+    if (sum != Tile(tile).crc || tableSum != sum) state.SkipWithError("CRC mismatch");
+    inflate += t1 - t0;
+    crc += t2 - t1;
+    tableCrc += t3 - t2;
   }
   const double bytes = double(state.iterations()) * kTileBytes;
-  state.counters["tolmaric_MBps"] = bytes / ours / 1e6;
-  state.counters["zlib_MBps"] = bytes / theirs / 1e6;
-  state.counters["ratio"] = theirs / ours;
+  state.SetLabel(Tile(tile).name);
+  state.counters["inflate_MBps"] = bytes / inflate / 1e6;
+  state.counters["crc_MBps"] = bytes / crc / 1e6;
+  state.counters["crc_share"] = crc / inflate;
+  state.counters["table_crc_share"] = tableCrc / inflate;
 }
-BENCHMARK(BM_InflateTileRatio)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Crc32VsInflateRatio)->Apply(ArgsPerTile)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace

@@ -1,8 +1,10 @@
-// What the inflate and ZIP benchmarks share: the real zipped tile they work
-// on, its compressed entry found independently of our ZIP reader, zlib's raw
-// inflate of it as the yardstick, and a per-thread CPU clock (the build
-// machines are shared, so wall time would measure the neighbours).
+// What the inflate and ZIP benchmarks share: the real zipped tiles they work
+// on (every one in examples/tiles), their compressed entries found
+// independently of our ZIP reader, zlib's and libdeflate's raw inflate of
+// them as the yardsticks, and a per-thread CPU clock (the build machines are
+// shared, so wall time would measure the neighbours).
 #pragma once
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <time.h>
@@ -19,7 +21,14 @@ namespace tile_yardstick {
 
 const std::uint32_t kTileBytes = 2884802;
 
-inline std::string TilePath() { return std::string(TOLMARIC_SOURCE_DIR) + "/examples/tiles/N42E001.hgt.zip"; }
+// The zipped tiles, from little to much compressed data: a flat desert
+// (S29W072), a mixed one and mountains (N42E001).
+const char* const kTileNames[] = {"S29W072", "N41E001", "N42E001"};
+const int kTileCount = 3;
+
+inline std::string TilePath(int index = 2) {
+  return std::string(TOLMARIC_SOURCE_DIR) + "/examples/tiles/" + kTileNames[index] + ".hgt.zip";
+}
 
 inline std::uint32_t Le32(const std::string& s, std::size_t at) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data()) + at;
@@ -33,12 +42,13 @@ inline std::uint32_t Le16(const std::string& s, std::size_t at) {
 // The first entry's deflate data, found through the end record and the
 // central directory (the local header's sizes may sit in a descriptor).
 struct TileEntry {
+  std::string name;
   std::string compressed;
   std::uint32_t crc = 0;
 };
 
-inline TileEntry LoadTileEntry() {
-  const std::string path = TilePath();
+inline TileEntry LoadTileEntry(int index) {
+  const std::string path = TilePath(index);
   std::ifstream file(path, std::ios::binary);
   const std::string zip((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   std::size_t end = zip.size() >= 22 ? zip.size() - 22 : std::string::npos;
@@ -51,17 +61,22 @@ inline TileEntry LoadTileEntry() {
   const std::size_t data = local + 30 + Le16(zip, local + 26) + Le16(zip, local + 28);
   if (method != 8 || Le32(zip, central + 24) != kTileBytes) throw std::runtime_error("unexpected entry");
   TileEntry entry;
+  entry.name = kTileNames[index];
   entry.compressed = zip.substr(data, size);
   entry.crc = Le32(zip, central + 16);
   return entry;
 }
 
-inline const TileEntry& Tile() {
-  static const TileEntry entry = LoadTileEntry();
-  return entry;
+inline const TileEntry& Tile(int index = 2) {
+  static const std::vector<TileEntry> entries = [] {
+    std::vector<TileEntry> all;
+    for (int i = 0; i < kTileCount; ++i) all.push_back(LoadTileEntry(i));
+    return all;
+  }();
+  return entries.at(static_cast<std::size_t>(index));
 }
 
-// zlib's raw inflate of the tile's entry from memory, without a CRC.
+// zlib's raw inflate of a tile's entry from memory, without a CRC.
 struct ZlibInflater {
   ZlibInflater() {
     std::memset(&stream, 0, sizeof stream);
@@ -71,8 +86,8 @@ struct ZlibInflater {
   ZlibInflater(const ZlibInflater&) = delete;
   ZlibInflater& operator=(const ZlibInflater&) = delete;
 
-  void Inflate(std::vector<unsigned char>& out) {
-    const std::string& in = Tile().compressed;
+  void Inflate(std::vector<unsigned char>& out, int index = 2) {
+    const std::string& in = Tile(index).compressed;
     inflateReset(&stream);
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
     stream.avail_in = static_cast<uInt>(in.size());
@@ -84,6 +99,26 @@ struct ZlibInflater {
   }
 
   z_stream stream;
+};
+
+// libdeflate's raw inflate of a tile's entry from memory, without a CRC.
+struct LibdeflateInflater {
+  LibdeflateInflater() : decompressor(libdeflate_alloc_decompressor()) {}
+  ~LibdeflateInflater() { libdeflate_free_decompressor(decompressor); }
+  LibdeflateInflater(const LibdeflateInflater&) = delete;
+  LibdeflateInflater& operator=(const LibdeflateInflater&) = delete;
+
+  void Inflate(std::vector<unsigned char>& out, int index = 2) {
+    const std::string& in = Tile(index).compressed;
+    std::size_t got = 0;
+    if (libdeflate_deflate_decompress(decompressor, in.data(), in.size(), out.data(), out.size(), &got) !=
+            LIBDEFLATE_SUCCESS ||
+        got != kTileBytes) {
+      throw std::runtime_error("libdeflate failed");
+    }
+  }
+
+  libdeflate_decompressor* decompressor;
 };
 
 inline double ThreadSeconds() {

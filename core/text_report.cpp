@@ -20,6 +20,9 @@ namespace {
 
 constexpr double kMetresToKilometres = 0.001;
 constexpr double kFractionToPercent = 100.0;
+// Room for a typical sample line ("+11.123456 +47.123456 1234.56 12345.00"),
+// so that a long report's text is not moved again and again as it grows.
+constexpr std::size_t kSampleLineBytes = 44;
 
 void Append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -45,7 +48,15 @@ void AppendSamples(std::string& text, const ProfileSample* samples, int count,
                    const CLocationTable& locations, bool addLocations) {
   for (int k = 0; k < count; ++k) {
     const ProfileSample& s = samples[k];
-    Append(text, "%+7.6f %+7.6f %3.2f %3.2f\n", s.longitude, s.latitude, s.height, s.distance);
+    // "%+7.6f %+7.6f %3.2f %3.2f\n", without printf's cost on tens of thousands of lines
+    AppendFixed(text, s.longitude, 6, 7, true);
+    text += ' ';
+    AppendFixed(text, s.latitude, 6, 7, true);
+    text += ' ';
+    AppendFixed(text, s.height, 2, 3);
+    text += ' ';
+    AppendFixed(text, s.distance, 2, 3);
+    text += '\n';
     if (addLocations && s.location >= 0 && s.location < locations.Count())
       text += "LOC:\"" + locations[s.location].name + "\"\n";
   }
@@ -75,6 +86,7 @@ std::string FormatTextReport(const ProfileSample* samples, int count,
                              const CLocationTable& locations, const TextReportContent& content,
                              const SlopeClassConfig& classes, double routeLength) {
   std::string text;
+  text.reserve(std::size_t(count > 0 ? count : 0) * kSampleLineBytes);
   AppendSamples(text, samples, count, locations, content.addLocations);
   if (content.addStatistics) AppendStatistics(text, samples, count, classes, routeLength);
   return text;

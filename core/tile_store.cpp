@@ -101,6 +101,13 @@ inline double CheckedSample(std::uint16_t sample, double& lastValid) {
   return height;
 }
 
+// Slots keep the tile in the file's byte order (big-endian): a lookup reads
+// three samples, which costs less than a pass over the whole tile on load.
+inline std::uint16_t StoredSample(const std::uint16_t* row, int index) {
+  const std::uint8_t* p = reinterpret_cast<const std::uint8_t*>(row + index);
+  return static_cast<std::uint16_t>(p[0] << 8 | p[1]);
+}
+
 std::size_t SampleCount(int grid) { return std::size_t(grid) * std::size_t(grid); }
 std::size_t ByteCount(int grid) { return 2 * SampleCount(grid); }
 
@@ -253,9 +260,9 @@ double CTileStore::GetHeight(double longitude, double latitude) {
   // The terms keep their order in both cases, so results stay bit for bit.
   const bool upper = dx > dy;
   double lastValid = g_lastValidHeight;
-  const double a = CheckedSample(top[ix], lastValid);
-  const double b = CheckedSample(upper ? top[ix1] : bottom[ix], lastValid);
-  const double c = CheckedSample(bottom[ix1], lastValid);
+  const double a = CheckedSample(StoredSample(top, ix), lastValid);
+  const double b = CheckedSample(upper ? StoredSample(top, ix1) : StoredSample(bottom, ix), lastValid);
+  const double c = CheckedSample(StoredSample(bottom, ix1), lastValid);
   const double ab = b - a, bc = c - b;
   const double height = a + (upper ? ab : bc) * dx + (upper ? bc : ab) * dy;
   g_lastValidHeight = lastValid;
@@ -288,7 +295,6 @@ void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) 
   if (where.zipped) LoadArchiveTile(slot, where.path, name);
   else LoadLooseTile(slot, where.path, name);
   keys_[slot] = key;
-  ConvertToHostOrder(reinterpret_cast<std::uint8_t*>(memory_[slot].get()), grids_[slot]);
 }
 
 void CTileStore::LoadLooseTile(int slot, const std::string& path, const std::string& name) {

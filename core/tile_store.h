@@ -10,9 +10,8 @@
 // Up to four tiles stay resident, each slot allocated for the grid of the
 // tile it holds (up to 4 x 26 MB with SRTM1). Slots are replaced first in,
 // first out by a load stamp that a hit never refreshes: a route rarely
-// returns to a tile it left, and FIFO keeps the choice predictable. Tiles are
-// converted to host byte order once when loaded, so a lookup is a few array
-// reads.
+// returns to a tile it left, and FIFO keeps the choice predictable. Tiles stay
+// in the file's byte order: a lookup swaps the three samples it reads.
 //
 // A lookup either returns a height or aborts the run: it writes the message
 // into the error text the store was bound to and throws kAbortTileStore

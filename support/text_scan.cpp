@@ -9,6 +9,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -452,6 +453,100 @@ int IntToText(std::int32_t value, char* destination, std::uint32_t flags) {
 int IntToText(std::int64_t value, char* destination, std::uint32_t flags) {
   if (FormOf(flags).isSigned) return FormatInteger(Magnitude(value), value < 0, destination, flags);
   return FormatInteger(static_cast<std::uint64_t>(value), false, destination, flags);
+}
+
+// ---- Fixed-point decimals ----------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint32_t kDecimalScales[] = {1,      10,      100,      1000,      10000,
+                                            100000, 1000000, 10000000, 100000000, 1000000000};
+
+// "00" to "99": two digits per step.
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// magnitude * 10^decimals rounded to a whole number, exact halves to even.
+// magnitude = significand * 2^-shift exactly (from its bits), so the product
+// is the 83-bit integer significand * 10^decimals shifted right by shift
+// bits; it is worked in two 64-bit halves, as the Windows build has no
+// wider type.
+std::uint64_t ScaledAndRounded(double magnitude, int decimals) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  const int biased = static_cast<int>(bits >> 52);  // the sign bit is clear
+  std::uint64_t significand = bits & ((std::uint64_t(1) << 52) - 1);
+  if (biased != 0) significand |= std::uint64_t(1) << 52;
+  const int shift = 1075 - (biased != 0 ? biased : 1);  // above 0: magnitude < 1e9 < 2^53
+  if (significand == 0 || shift >= 86) return 0;        // below a half
+  const std::uint64_t scale = kDecimalScales[decimals];
+  const std::uint64_t low = (significand & 0xFFFFFFFFu) * scale;
+  const std::uint64_t high = (significand >> 32) * scale;
+  const std::uint64_t productLow = low + (high << 32);
+  const std::uint64_t productHigh = (high >> 32) + (productLow < low ? 1 : 0);
+  // Split off the whole number and compare the rest with a half.
+  std::uint64_t whole, restHigh, restLow, halfHigh, halfLow;
+  if (shift >= 64) {
+    whole = productHigh >> (shift - 64);
+    restHigh = productHigh & ((std::uint64_t(1) << (shift - 64)) - 1);
+    restLow = productLow;
+    halfHigh = shift == 64 ? 0 : std::uint64_t(1) << (shift - 65);
+    halfLow = shift == 64 ? std::uint64_t(1) << 63 : 0;
+  } else {
+    whole = productLow >> shift | productHigh << (63 - shift) << 1;
+    restHigh = 0;
+    restLow = productLow & ((std::uint64_t(1) << shift) - 1);
+    halfHigh = 0;
+    halfLow = std::uint64_t(1) << (shift - 1);
+  }
+  const bool aboveHalf = restHigh > halfHigh || (restHigh == halfHigh && restLow > halfLow);
+  const bool atHalf = restHigh == halfHigh && restLow == halfLow;
+  return whole + (aboveHalf || (atHalf && (whole & 1)) ? 1 : 0);
+}
+
+// Writes the digits of value backwards, ending before end, at least count
+// of them (zeros in front); returns where they start.
+char* DigitsBackwards(char* end, std::uint32_t value, int count) {
+  while (value >= 10 || count > 1) {
+    end -= 2;
+    std::memcpy(end, kDigitPairs + 2 * (value % 100), 2);
+    value /= 100;
+    count -= 2;
+  }
+  if (count > 0 || value > 0) *--end = static_cast<char>('0' + value);
+  return end;
+}
+
+}  // namespace
+
+void AppendFixed(std::string& text, double value, int decimals, int width, bool plusSign) {
+  const double magnitude = std::fabs(value);
+  if (!(magnitude < 1e9) || decimals < 0 || decimals > 9) {
+    char buffer[400];
+    int length = std::snprintf(buffer, sizeof buffer, plusSign ? "%+*.*f" : "%*.*f", width, decimals, value);
+    if (length > 0) text.append(buffer, static_cast<std::size_t>(length) < sizeof buffer ? length : sizeof buffer - 1);
+    return;
+  }
+  // scaled < 10^18: the whole part and the decimals fit 32 bits each.
+  const std::uint64_t scaled = ScaledAndRounded(magnitude, decimals);
+  const std::uint32_t whole = static_cast<std::uint32_t>(scaled / kDecimalScales[decimals]);
+  const std::uint32_t fraction = static_cast<std::uint32_t>(scaled - std::uint64_t(whole) * kDecimalScales[decimals]);
+  char digits[32];
+  char* start = digits + sizeof digits;
+  if (decimals > 0) {
+    start = DigitsBackwards(start, fraction, decimals);
+    *--start = '.';
+  }
+  start = DigitsBackwards(start, whole, 1);
+  if (std::signbit(value))
+    *--start = '-';
+  else if (plusSign)
+    *--start = '+';
+  const int length = static_cast<int>(digits + sizeof digits - start);
+  if (width > length) text.append(static_cast<std::size_t>(width - length), ' ');
+  text.append(start, static_cast<std::size_t>(length));
 }
 
 // ---- Scaled values ----------------------------------------------------------------------------

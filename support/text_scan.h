@@ -170,6 +170,14 @@ extern const char kUnitBytes[];
 int FormatScaled(std::int64_t value, char* destination, int size, std::uint32_t flags,
                  const char* unit, int* prefixIndex = nullptr);
 
+// ---- Fixed-point decimals -----------------------------------------------------------
+// Appends value as printf's "%.<decimals>f" writes it ("%+..." with
+// plusSign, right-aligned in at least width characters): correctly rounded,
+// exact halves to even, "-" for negative values and -0. A fraction of
+// printf's cost for the values a report holds; magnitudes of 1e9 and
+// beyond, infinities, NaN and decimals beyond 9 are left to snprintf itself.
+void AppendFixed(std::string& text, double value, int decimals, int width = 0, bool plusSign = false);
+
 // ---- Wildcard pattern ---------------------------------------------------------------
 // Matches pattern against the start of text (both with explicit lengths).
 // "?" matches any one character, "\_" a run of blanks (at least one except at

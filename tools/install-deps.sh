@@ -7,7 +7,7 @@ set -euo pipefail
 
 native=(
   cmake make g++
-  googletest libgtest-dev libbenchmark-dev zlib1g-dev
+  googletest libgtest-dev libbenchmark-dev zlib1g-dev libdeflate-dev
   python3 python3-pil locales
 )
 others=(

@@ -14,6 +14,7 @@
 #include "app/cli/console_text.h"
 #include "app/desktop.h"
 #include "app/language_texts.h"
+#include "app/registry.h"
 #include "app/settings.h"
 #include "core/export_run.h"
 #include "core/locations.h"
@@ -212,8 +213,10 @@ class RegistrySaver : public ISettingsSaver {
     ExportOptions kept = options;
     kept.BmpShow = stored_.BmpShow;
     kept.TextShow = stored_.TextShow;
+    CRegistryBatch batch;  // one write of the store for all of it
     bool saved = ::SaveSettings(kept, routes_, tiles_);
     if (fixedHeightGiven_) saved = SaveCommandLineFixedHeight(options.FixedHeightText) && saved;
+    saved = batch.Commit() && saved;
     if (!saved)
       WriteConsoleText(stderr, "tolmaric export: the settings store cannot be read or written; "
                                "settings will not be saved\n");

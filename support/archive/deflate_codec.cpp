@@ -5,40 +5,50 @@
 // - Output goes straight into a memory sink, which then doubles as the
 //   history for matches; only file and function sinks use the 64 KiB buffer
 //   as a sliding 32 KiB window, flushed and slid whenever it fills.
-// - A fast loop runs while at least 8 input bytes and a full match of
-//   output room remain: the 64-bit bit buffer is refilled a word at a time
-//   (one refill covers a whole length/distance pair), and matches are copied
-//   eight bytes at a time. Near either end a careful loop takes over that
-//   takes input byte by byte.
+// - A fast loop runs while at least 16 input bytes and a full match (plus
+//   its copy overshoot) of output room remain: the 64-bit bit buffer is
+//   refilled a word at a time (one refill covers a whole length/distance
+//   pair), the next symbol's table entry is looked up before the current
+//   match is copied, and matches are copied eight bytes at a time. Near
+//   either end a careful loop takes over that takes input byte by byte.
 // - The careful loop reads bits past the end of the source as zeros and
 //   counts them; only a code that really consumes them fails (kind 4). So a
 //   valid stream whose last code is shorter than the lookup width decodes,
 //   and nothing ever reads beyond the source's limit.
-// - Tables are multi-level (first-level widths 9/6/7, fixed 7/5). A
-//   sub-table that starts below the end-of-block code's length is narrowed to
-//   end at that length, so the lookup that finds end-of-block never asks for
-//   bits beyond it. Tables live in vectors owned by the codec, sized by the
-//   builder: at most 288 codes of at most 15 bits bound them, and an
-//   allocation failure surfaces as kind 7 like every other one.
+// - Tables are multi-level (first-level widths 11/8/7, fixed 9/5), so
+//   nearly every code takes one lookup; a length or distance entry carries
+//   its extra bits' count, so that code and extra bits leave the buffer in
+//   one shift. A sub-table that starts below the end-of-block code's length
+//   is narrowed to end at that length, so the lookup that finds end-of-block
+//   never asks for bits beyond it. Tables live in vectors owned by the codec
+//   that only grow: at most 288 codes of at most 15 bits bound them, and an
+//   allocation failure surfaces as kind 7 like every other one. Entries an
+//   incomplete code leaves unused are reset to invalid in every block.
 // - A distance reaching back before the first output byte is bad data at
 //   once; the window holds nothing defined there.
 #include "support/archive/deflate_codec.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <istream>
 #include <new>
 #include <ostream>
 #include <vector>
 
+#include "support/archive/crc32_fold.h"
+
 // ---- CRC-32 ----------------------------------------------------------------
 
 namespace {
 
-// Slicing by eight: table k gives the CRC of a byte followed by k zero bytes,
-// which lets eight input bytes be folded in with eight independent lookups.
+// Slicing by sixteen: table k gives the CRC of a byte followed by k zero
+// bytes, which lets sixteen input bytes be folded in with sixteen
+// independent lookups.
+const int kCrcSlices = 16;
+
 struct Crc32Tables {
-  std::uint32_t t[8][256];
+  std::uint32_t t[kCrcSlices][256];
 };
 
 constexpr Crc32Tables MakeCrc32Tables() {
@@ -48,7 +58,7 @@ constexpr Crc32Tables MakeCrc32Tables() {
     for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
     tables.t[0][n] = c;
   }
-  for (int k = 1; k < 8; ++k) {
+  for (int k = 1; k < kCrcSlices; ++k) {
     for (std::uint32_t n = 0; n < 256; ++n) {
       const std::uint32_t c = tables.t[k - 1][n];
       tables.t[k][n] = (c >> 8) ^ tables.t[0][c & 0xFF];
@@ -66,19 +76,39 @@ std::uint32_t LoadLittleEndian32(const unsigned char* p) {
 
 }  // namespace
 
-std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t length) {
-  if (length < 1) return crc;
-  const unsigned char* p = static_cast<const unsigned char*>(data);
+std::uint32_t Crc32UpdateByTable(std::uint32_t crc, const unsigned char* p, std::size_t length) {
   std::uint32_t c = ~crc;
   const auto& t = kCrc32.t;
-  for (; length >= 8; length -= 8, p += 8) {
+  for (; length >= 16; length -= 16, p += 16) {
     const std::uint32_t one = c ^ LoadLittleEndian32(p);
     const std::uint32_t two = LoadLittleEndian32(p + 4);
-    c = t[7][one & 0xFF] ^ t[6][(one >> 8) & 0xFF] ^ t[5][(one >> 16) & 0xFF] ^ t[4][one >> 24] ^
-        t[3][two & 0xFF] ^ t[2][(two >> 8) & 0xFF] ^ t[1][(two >> 16) & 0xFF] ^ t[0][two >> 24];
+    const std::uint32_t three = LoadLittleEndian32(p + 8);
+    const std::uint32_t four = LoadLittleEndian32(p + 12);
+    c = t[15][one & 0xFF] ^ t[14][(one >> 8) & 0xFF] ^ t[13][(one >> 16) & 0xFF] ^ t[12][one >> 24] ^
+        t[11][two & 0xFF] ^ t[10][(two >> 8) & 0xFF] ^ t[9][(two >> 16) & 0xFF] ^ t[8][two >> 24] ^
+        t[7][three & 0xFF] ^ t[6][(three >> 8) & 0xFF] ^ t[5][(three >> 16) & 0xFF] ^ t[4][three >> 24] ^
+        t[3][four & 0xFF] ^ t[2][(four >> 8) & 0xFF] ^ t[1][(four >> 16) & 0xFF] ^ t[0][four >> 24];
   }
   for (; length > 0; --length) c = t[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
   return ~c;
+}
+
+namespace {
+
+std::atomic<bool> foldingAllowed{true};
+
+}  // namespace
+
+void Crc32AllowFolding(bool allow) { foldingAllowed.store(allow, std::memory_order_relaxed); }
+
+std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t length) {
+  if (length < 1) return crc;
+  const unsigned char* p = static_cast<const unsigned char*>(data);
+  const std::size_t size = static_cast<std::size_t>(length);
+  if (size >= kCrc32FoldMinimum && Crc32FoldingSupported() && foldingAllowed.load(std::memory_order_relaxed)) {
+    return Crc32UpdateByFolding(crc, p, size);
+  }
+  return Crc32UpdateByTable(crc, p, size);
 }
 
 namespace {
@@ -294,20 +324,23 @@ void CDeflateCodec::AllocateBuffers(bool needWindow, bool needInput) {
 
 // ---- Decoding tables ---------------------------------------------------------
 //
-// An entry is 32 bits: bits 0..7 how many bits of the code it consumes, 8..15
-// the operation, 16..31 the value. Operations: 0..15 a length or distance
-// base with that many extra bits (15 on a literal/length table: end of
-// block), 16 a literal (or a code-length symbol), 17..31 a link to a
-// sub-table indexed by the next (operation - 16) bits whose value is the
-// sub-table's offset in the same vector, 99 an invalid code.
+// An entry is 32 bits: bits 0..5 how many bits it consumes, bit 6 set on a
+// link to a sub-table, bit 7 set on a literal (or code-length symbol), bits
+// 8..15 the literal or the operation, 16..31 the value. A literal sits
+// where a byte store can take it straight from the entry. Operations: a
+// length or distance base (the value) with 0..13 extra bits, which the bit
+// count includes besides the code (so that the fast loop drops both at
+// once); kOpEndOfBlock; kOpInvalid; on a link the width of the sub-table
+// indexed by the next bits, whose offset in the same vector is the value.
 
 namespace {
 
 typedef std::uint32_t Entry;
 
 const unsigned kOpEndOfBlock = 15;
-const unsigned kOpLiteral = 16;
 const unsigned kOpInvalid = 99;
+const Entry kLinkFlag = 0x40;
+const Entry kLiteralFlag = 0x80;
 const unsigned kMaxBits = 15;
 const unsigned kMaxLiteralCodes = 288;
 const unsigned kMaxDistanceCodes = 32;
@@ -315,40 +348,74 @@ const unsigned kMaxDistanceCodes = 32;
 constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
   return bits | op << 8 | value << 16;
 }
-// Bit counts never exceed 15; the mask lets a shift use the entry as it is.
+constexpr Entry MakeLiteral(unsigned bits, unsigned literal) { return bits | kLiteralFlag | literal << 8; }
+constexpr Entry MakeLink(unsigned bits, unsigned width, unsigned offset) {
+  return bits | kLinkFlag | width << 8 | offset << 16;
+}
+// Bit counts never exceed 28; the mask lets a shift use the entry as it is.
 inline unsigned EntryBits(Entry e) { return e & 0x3F; }
 inline unsigned EntryOp(Entry e) { return (e >> 8) & 0xFF; }
+inline unsigned EntryLiteral(Entry e) { return (e >> 8) & 0xFF; }
 inline unsigned EntryValue(Entry e) { return e >> 16; }
-inline bool IsLink(unsigned op) { return op - 17 < 15; }
+inline bool IsLiteral(Entry e) { return (e & kLiteralFlag) != 0; }
+inline bool IsLink(Entry e) { return (e & kLinkFlag) != 0; }
+// Bits of a length or distance code alone, without its extra bits.
+inline unsigned CodeBits(Entry e) { return EntryOp(e) < kOpEndOfBlock ? EntryBits(e) - EntryOp(e) : EntryBits(e); }
 inline std::uint32_t LowMask(unsigned bits) { return (std::uint32_t(1) << bits) - 1; }
 
-const std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                        31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-const std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                        2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-const std::uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
+constexpr std::uint16_t kDistanceBase[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
                                          33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
                                          1025, 1537, 2049, 3073, 4097, 6145,  8193,  12289, 16385, 24577};
-const std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
+constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                          6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 // What a table's symbols mean.
 enum TableKind { kCodeLengthTable, kLiteralTable, kDistanceTable };
 
-Entry SymbolEntry(TableKind kind, unsigned symbol, unsigned bits) {
-  switch (kind) {
-    case kCodeLengthTable:
-      return MakeEntry(kOpLiteral, bits, symbol);
-    case kLiteralTable:
-      if (symbol < 256) return MakeEntry(kOpLiteral, bits, symbol);
-      if (symbol == 256) return MakeEntry(kOpEndOfBlock, bits, 0);
-      if (symbol < 286) return MakeEntry(kLengthExtra[symbol - 257], bits, kLengthBase[symbol - 257]);
-      return MakeEntry(kOpInvalid, bits, 0);
-    case kDistanceTable:
-      if (symbol < 30) return MakeEntry(kDistanceExtra[symbol], bits, kDistanceBase[symbol]);
-      return MakeEntry(kOpInvalid, bits, 0);
+// Each symbol's entry without its code's bits, which are simply added.
+struct SymbolEntries {
+  Entry codeLength[19];
+  Entry literal[kMaxLiteralCodes];
+  Entry distance[kMaxDistanceCodes];
+};
+
+constexpr SymbolEntries MakeSymbolEntries() {
+  SymbolEntries entries{};
+  for (unsigned symbol = 0; symbol < 19; ++symbol) entries.codeLength[symbol] = MakeLiteral(0, symbol);
+  for (unsigned symbol = 0; symbol < kMaxLiteralCodes; ++symbol) {
+    Entry& entry = entries.literal[symbol];
+    if (symbol < 256) {
+      entry = MakeLiteral(0, symbol);
+    } else if (symbol == 256) {
+      entry = MakeEntry(kOpEndOfBlock, 0, 0);
+    } else if (symbol < 286) {
+      const unsigned extra = kLengthExtra[symbol - 257];
+      entry = MakeEntry(extra, extra, kLengthBase[symbol - 257]);
+    } else {
+      entry = MakeEntry(kOpInvalid, 0, 0);
+    }
   }
-  return MakeEntry(kOpInvalid, bits, 0);
+  for (unsigned symbol = 0; symbol < kMaxDistanceCodes; ++symbol) {
+    entries.distance[symbol] =
+        symbol < 30 ? MakeEntry(kDistanceExtra[symbol], kDistanceExtra[symbol], kDistanceBase[symbol])
+                    : MakeEntry(kOpInvalid, 0, 0);
+  }
+  return entries;
+}
+
+constexpr SymbolEntries kSymbolEntries = MakeSymbolEntries();
+
+const Entry* SymbolEntriesOf(TableKind kind) {
+  switch (kind) {
+    case kCodeLengthTable: return kSymbolEntries.codeLength;
+    case kLiteralTable: return kSymbolEntries.literal;
+    case kDistanceTable: return kSymbolEntries.distance;
+  }
+  return kSymbolEntries.distance;
 }
 
 // Results of BuildTable.
@@ -390,7 +457,6 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   unsigned lengthCount[kMaxBits + 1] = {};
   for (unsigned symbol = 0; symbol < count; ++symbol) ++lengthCount[lengths[symbol]];
   table.width = 0;
-  table.entries.clear();
   if (lengthCount[0] == count) return kBuildComplete;
 
   int left = 1;
@@ -414,6 +480,7 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
 
   // End of block counts as length 16 where it has no code (or the table has
   // no such symbol): then no sub-table is ever narrowed.
+  const Entry* const symbolEntries = SymbolEntriesOf(kind);
   const unsigned endOfBlockLength = (kind == kLiteralTable && count > 256 && lengths[256]) ? lengths[256] : 16;
 
   struct Level {
@@ -425,12 +492,40 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   Level stack[kMaxBits + 1];
   unsigned depth = 0;
   stack[0] = {0, rootWidth, 0, 0};
-  table.entries.assign(std::size_t(1) << rootWidth, MakeEntry(kOpInvalid, rootWidth, 0));
+  // The vector only grows, so that a block reuses the previous block's
+  // storage; entries are preset as invalid only where an incomplete code
+  // leaves some unfilled.
+  const bool complete = left == 0;
+  std::size_t used = 0;
+  auto addLevel = [&](unsigned width) {
+    const std::size_t offset = used;
+    used += std::size_t(1) << width;
+    if (table.entries.size() < used) table.entries.resize(used);
+    if (!complete) {
+      std::fill(table.entries.begin() + offset, table.entries.begin() + used, MakeEntry(kOpInvalid, width, 0));
+    }
+    return static_cast<unsigned>(offset);
+  };
+  addLevel(rootWidth);
 
+  // Codes that fit the root table fill it by doubling: the codes of each
+  // length go into a table of that many bits, which is then copied behind
+  // itself to serve the next length.
+  Entry* const root = table.entries.data();
+  std::uint32_t code = 0;
+  unsigned i = 0;
+  for (unsigned length = minLength; length <= rootWidth; ++length) {
+    for (unsigned n = lengthCount[length]; n > 0; --n, ++i) {
+      root[code] = symbolEntries[sorted[i]] + length;
+      code = NextReversedCode(code, length);
+    }
+    if (length < rootWidth) std::copy(root, root + (std::size_t(1) << length), root + (std::size_t(1) << length));
+  }
+
+  // Longer codes go into sub-tables.
   unsigned remaining[kMaxBits + 1];
   std::copy(lengthCount, lengthCount + kMaxBits + 1, remaining);
-  std::uint32_t code = 0;
-  for (unsigned i = 0; i < codes; ++i) {
+  for (; i < codes; ++i) {
     const unsigned symbol = sorted[i];
     const unsigned length = lengths[symbol];
     while (depth > 0 && (code & LowMask(stack[depth].start)) != stack[depth].prefix) --depth;
@@ -439,15 +534,13 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
       const unsigned start = parent.start + parent.width;
       unsigned width = SubTableWidth(start, length, maxLength, remaining);
       if (start < endOfBlockLength && start + width > endOfBlockLength) width = endOfBlockLength - start;
-      const std::size_t subOffset = table.entries.size();
-      table.entries.resize(subOffset + (std::size_t(1) << width), MakeEntry(kOpInvalid, width, 0));
+      const unsigned subOffset = addLevel(width);
       const std::uint32_t index = (code >> parent.start) & LowMask(parent.width);
-      table.entries[parent.offset + index] =
-          MakeEntry(16 + width, parent.width, static_cast<unsigned>(subOffset));
-      stack[++depth] = {start, width, static_cast<unsigned>(subOffset), code & LowMask(start)};
+      table.entries[parent.offset + index] = MakeLink(parent.width, width, subOffset);
+      stack[++depth] = {start, width, subOffset, code & LowMask(start)};
     }
     const Level& level = stack[depth];
-    const Entry entry = SymbolEntry(kind, symbol, length - level.start);
+    const Entry entry = symbolEntries[symbol] + (length - level.start);
     const std::uint32_t step = std::uint32_t(1) << (length - level.start);
     for (std::uint32_t index = code >> level.start; index < (std::uint32_t(1) << level.width); index += step) {
       table.entries[level.offset + index] = entry;
@@ -474,8 +567,9 @@ struct CDeflateCodec::TablePool {
 
 namespace {
 
-const unsigned kFastInputMargin = 16;         // two word refills
-const unsigned kFastOutputMargin = 3 + 258 + 16;  // literals, a longest match, copy overshoot
+const unsigned kCopyOvershoot = 16;            // bytes a fast match copy may write past its end
+const unsigned kFastInputMargin = 16;           // two word refills
+const unsigned kFastOutputMargin = 2 + 258 + kCopyOvershoot;  // literals, a longest match, overshoot
 
 // The tables of one block as the decoding loops see them.
 struct Codes {
@@ -593,7 +687,17 @@ unsigned CDeflateCodec::Run::NextByte() {
   return *in++;
 }
 
+// Away from the input's end whole bytes come in by one word load, as many
+// as the buffer takes, so that the bits above the count stay zero.
 void CDeflateCodec::Run::NeedBits(unsigned count) {
+  if (bitCount >= count) return;
+  if (inEnd - in >= 8) {
+    const unsigned bytes = (63 - bitCount) >> 3;
+    bitBuffer |= (LoadLittleEndian64(in) & ((std::uint64_t(1) << (8 * bytes)) - 1)) << bitCount;
+    in += bytes;
+    bitCount += 8 * bytes;
+    return;
+  }
   while (bitCount < count) {
     bitBuffer |= std::uint64_t(NextByte()) << bitCount;
     bitCount += 8;
@@ -684,26 +788,32 @@ Entry CDeflateCodec::Run::DecodeSymbol(const Entry* root, unsigned width) {
   for (;;) {
     NeedBits(width);
     const Entry entry = level[bitBuffer & LowMask(width)];
-    const unsigned op = EntryOp(entry);
-    if (op == kOpInvalid) {
+    if (IsLiteral(entry)) {
+      DropBits(EntryBits(entry));
+      return entry;
+    }
+    if (EntryOp(entry) == kOpInvalid) {
       if (EntryBits(entry) > RealBits()) SourceEnded();
       BadData();
     }
+    if (!IsLink(entry)) {
+      DropBits(CodeBits(entry));
+      return entry;
+    }
     DropBits(EntryBits(entry));
-    if (!IsLink(op)) return entry;
     level = root + EntryValue(entry);
-    width = op - 16;
+    width = EntryOp(entry);
   }
 }
 
 // One literal, match or end of block; true at the end of the block.
 bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
   const Entry literal = DecodeSymbol(codes.literals, codes.literalWidth);
-  const unsigned op = EntryOp(literal);
-  if (op == kOpLiteral) {
-    PutByte(EntryValue(literal));
+  if (IsLiteral(literal)) {
+    PutByte(EntryLiteral(literal));
     return false;
   }
+  const unsigned op = EntryOp(literal);
   if (op == kOpEndOfBlock) return true;
   const unsigned length = EntryValue(literal) + TakeBits(op);
   const Entry distanceEntry = DecodeSymbol(codes.distances, codes.distanceWidth);
@@ -716,29 +826,61 @@ bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
 
 namespace {
 
-// Copies a match whose whole length (plus up to 15 bytes of overshoot) fits
-// before the end of the output area. Eight bytes at a time where the source
-// lies at least eight behind; a shorter period is first laid out byte by byte
-// up to a multiple of itself of at least eight, which then serves as the
-// distance for whole words.
+inline void CopyWord(unsigned char* to, const unsigned char* from) { std::memcpy(to, from, 8); }
+
+// Stores the eight-byte pattern word from `out` until `end` is passed.
+inline void FillWords(unsigned char* out, unsigned char* end, std::uint64_t pattern) {
+  do {
+    std::memcpy(out, &pattern, 8);
+    out += 8;
+  } while (out < end);
+}
+
+// Copies a match whose whole length plus kCopyOvershoot bytes fits before
+// the end of the output area; bytes past the match's end may be
+// overwritten. A source at least eight bytes behind is copied a word at a
+// time, the first two words unconditionally (most matches are shorter).
+// Periods of 1, 2 and 4 bytes are stored as a repeated pattern word; the
+// other short periods are first laid out byte by byte up to a multiple of
+// themselves of at least eight, which then serves as the distance for
+// whole words.
 inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length) {
   unsigned char* const end = out + length;
-  if (distance == 1) {
-    std::memset(out, out[-1], length);
+  const unsigned char* from = out - distance;
+  if (distance >= 8) {
+    CopyWord(out, from);
+    CopyWord(out + 8, from + 8);
+    if (length <= 16) return;
+    out += 16;
+    from += 16;
+    do {
+      CopyWord(out, from);
+      out += 8;
+      from += 8;
+    } while (out < end);
     return;
   }
-  unsigned stride = distance;
-  if (distance < 8) {
-    static const std::uint8_t kStride[8] = {0, 8, 8, 9, 8, 10, 12, 14};
-    stride = kStride[distance];
-    const unsigned char* from = out - distance;
-    unsigned char* const patternEnd = out + stride;
-    do *out++ = *from++; while (out < patternEnd);
-    if (out >= end) return;
+  // Multiplying a period held in the low bytes repeats it across the word,
+  // whatever the byte order, as load and store use the same one.
+  if (distance == 1) return FillWords(out, end, std::uint64_t(from[0]) * 0x0101010101010101u);
+  if (distance == 2) {
+    std::uint16_t period;
+    std::memcpy(&period, from, 2);
+    return FillWords(out, end, std::uint64_t(period) * 0x0001000100010001u);
   }
-  const unsigned char* from = out - stride;
+  if (distance == 4) {
+    std::uint32_t period;
+    std::memcpy(&period, from, 4);
+    return FillWords(out, end, std::uint64_t(period) * 0x0000000100000001u);
+  }
+  static const std::uint8_t kStride[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+  const unsigned stride = kStride[distance];
+  unsigned char* const patternEnd = out + stride;
+  do *out++ = *from++; while (out < patternEnd);
+  if (out >= end) return;
+  from = out - stride;
   do {
-    std::memcpy(out, from, 8);
+    CopyWord(out, from);
     out += 8;
     from += 8;
   } while (out < end);
@@ -752,106 +894,131 @@ struct FastBits {
   unsigned count;
   const unsigned char* input;
 
-  // Tops the buffer up to 56..63 bits with one unaligned load; the caller
-  // guarantees eight readable bytes.
+  // Tops the buffer up to 56..63 counted bits with one unaligned load; the
+  // caller guarantees eight readable bytes. All 64 bits then hold input in
+  // order: those above the count are the next bits of the last byte loaded
+  // but not yet counted, so a lookup may peek at them before the next
+  // refill as long as the bits consumed since leave room for it.
+  //
+  // Only the low six bits of count are kept exact (the real count never
+  // leaves 0..63): dropping subtracts a whole entry, whose bits above its
+  // bit count only disturb count's bits above those six.
   void Refill() {
-    bits |= LoadLittleEndian64(input) << count;
-    input += (63 - count) >> 3;
+    bits |= LoadLittleEndian64(input) << (count & 63);
+    input += 7 - ((count >> 3) & 7);
     count |= 56;
   }
-  void Drop(unsigned n) {
-    bits >>= n;
-    count -= n;
+  void Drop(Entry entry) {
+    bits >>= EntryBits(entry);
+    count -= entry;
   }
+  unsigned Count() const { return count & 63; }
   // Follows sub-table links from a first-level entry.
   Entry Resolve(const Entry* table, Entry entry) {
-    while (IsLink(EntryOp(entry))) {
-      Drop(EntryBits(entry));
-      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry) - 16))];
+    while (IsLink(entry)) {
+      Drop(entry);
+      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry)))];
     }
     return entry;
   }
   // Base plus extra bits of a length or distance entry; code and extra bits
   // leave the buffer in one shift, the extra bits are read from the copy.
   unsigned TakeBase(Entry entry) {
+    static const std::uint16_t kExtraMask[14] = {0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 1023, 2047, 4095, 8191};
     const std::uint64_t saved = bits;
-    Drop(EntryBits(entry) + EntryOp(entry));
-    return EntryValue(entry) + static_cast<unsigned>((saved >> EntryBits(entry)) & LowMask(EntryOp(entry)));
+    Drop(entry);
+    const unsigned extra = EntryOp(entry);
+    return EntryValue(entry) + (static_cast<unsigned>(saved >> (EntryBits(entry) - extra)) & kExtraMask[extra]);
   }
 };
 
 }  // namespace
 
 // Runs while two words of input and a longest match of output room remain;
-// true when it has decoded the end of the block. One refill gives at least
-// 56 bits: three first-level literals (at most 27 bits), or a length code,
-// its extra bits, a distance code and its extra bits (15 + 5 + 15 + 13).
+// true when it has decoded the end of the block. Each round starts with a
+// refill (at least 56 bits) and the first-level entry of its first symbol
+// already looked up, so that the lookup overlaps the previous round's
+// stores. A round takes up to three first-level literals (at most 33 bits),
+// or up to two and then, after a second refill, one sub-table literal or a
+// length code, its extra bits, a distance code and its extra bits (15 + 5 +
+// 15 + 13 = 48 bits, which leaves the next round's first lookup its 11).
 bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
+  const unsigned char* const inputEnd = inEnd;
+  unsigned char* const outputEnd = outEnd;
+  if (inputEnd - in < static_cast<std::ptrdiff_t>(kFastInputMargin) ||
+      outputEnd - out < static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
+    return false;
+  }
+  const unsigned char* const inputLimit = inputEnd - kFastInputMargin;
+  const unsigned char* const outputLimit = outputEnd - kFastOutputMargin;
   const Entry* const literals = codes.literals;
   const Entry* const distances = codes.distances;
   const std::uint64_t literalMask = LowMask(codes.literalWidth);
   const std::uint64_t distanceMask = LowMask(codes.distanceWidth);
   FastBits reader{bitBuffer, bitCount, in};
   unsigned char* output = out;
-  const unsigned char* const inputEnd = inEnd;
-  unsigned char* const outputEnd = outEnd;
   unsigned char* const outputBegin = outBegin;
   bool endOfBlock = false;
   bool bad = false;
-  while (inputEnd - reader.input >= static_cast<std::ptrdiff_t>(kFastInputMargin) &&
-         outputEnd - output >= static_cast<std::ptrdiff_t>(kFastOutputMargin)) {
+  reader.Refill();
+  Entry entry = literals[reader.bits & literalMask];
+  do {
     reader.Refill();
-    Entry entry = literals[reader.bits & literalMask];
-    if (EntryOp(entry) == kOpLiteral) {
-      reader.Drop(EntryBits(entry));
-      *output++ = static_cast<unsigned char>(EntryValue(entry));
+    if (IsLiteral(entry)) {
+      reader.Drop(entry);
+      unsigned char literal = static_cast<unsigned char>(EntryLiteral(entry));
       entry = literals[reader.bits & literalMask];
-      if (EntryOp(entry) == kOpLiteral) {
-        reader.Drop(EntryBits(entry));
-        *output++ = static_cast<unsigned char>(EntryValue(entry));
+      *output++ = literal;
+      if (IsLiteral(entry)) {
+        reader.Drop(entry);
+        literal = static_cast<unsigned char>(EntryLiteral(entry));
         entry = literals[reader.bits & literalMask];
-        if (EntryOp(entry) == kOpLiteral) {
-          reader.Drop(EntryBits(entry));
-          *output++ = static_cast<unsigned char>(EntryValue(entry));
+        *output++ = literal;
+        if (IsLiteral(entry)) {
+          reader.Drop(entry);
+          literal = static_cast<unsigned char>(EntryLiteral(entry));
+          entry = literals[reader.bits & literalMask];
+          *output++ = literal;
           continue;
         }
       }
       reader.Refill();  // room for a whole length/distance pair again
     }
     entry = reader.Resolve(literals, entry);
-    const unsigned op = EntryOp(entry);
-    if (op == kOpLiteral) {
-      reader.Drop(EntryBits(entry));
-      *output++ = static_cast<unsigned char>(EntryValue(entry));
+    if (IsLiteral(entry)) {  // from a sub-table
+      reader.Drop(entry);
+      *output++ = static_cast<unsigned char>(EntryLiteral(entry));
+      entry = literals[reader.bits & literalMask];
       continue;
     }
-    if (op == kOpEndOfBlock) {
-      reader.Drop(EntryBits(entry));
-      endOfBlock = true;
-      break;
-    }
-    if (op == kOpInvalid) {
-      bad = true;
+    if (EntryOp(entry) >= kOpEndOfBlock) {  // not a length
+      if (EntryOp(entry) == kOpEndOfBlock) {
+        reader.Drop(entry);
+        endOfBlock = true;
+      } else {
+        bad = true;
+      }
       break;
     }
     const unsigned length = reader.TakeBase(entry);
-    entry = reader.Resolve(distances, distances[reader.bits & distanceMask]);
-    if (EntryOp(entry) == kOpInvalid) {
+    Entry distanceEntry = reader.Resolve(distances, distances[reader.bits & distanceMask]);
+    if (EntryOp(distanceEntry) == kOpInvalid) {
       bad = true;
       break;
     }
-    const unsigned distance = reader.TakeBase(entry);
+    const unsigned distance = reader.TakeBase(distanceEntry);
     if (distance > static_cast<std::size_t>(output - outputBegin)) {
       bad = true;
       break;
     }
+    entry = literals[reader.bits & literalMask];
     CopyMatchFast(output, distance, length);
     output += length;
-  }
-  // Bits above the count may hold a copy of the next input byte; the careful
-  // path expects zeros there.
-  bitBuffer = reader.bits & ((std::uint64_t(1) << reader.count) - 1);
-  bitCount = reader.count;
+  } while (reader.input <= inputLimit && output <= outputLimit);
+  // Bits above the count hold input not yet counted; the careful path
+  // expects zeros there.
+  bitCount = reader.Count();
+  bitBuffer = reader.bits & ((std::uint64_t(1) << bitCount) - 1);
   in = reader.input;
   out = output;
   if (bad) BadData();
@@ -894,7 +1061,7 @@ void CDeflateCodec::Run::FixedBlock() {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    if (BuildTable(lengths, 288, kLiteralTable, 7, tables.fixedLiterals) != kBuildComplete) BadData();
+    if (BuildTable(lengths, 288, kLiteralTable, 9, tables.fixedLiterals) != kBuildComplete) BadData();
     std::fill(lengths, lengths + 30, 5);
     if (BuildTable(lengths, 30, kDistanceTable, 5, tables.fixedDistances) == kBuildOversubscribed) BadData();
     tables.fixedBuilt = true;
@@ -921,10 +1088,18 @@ void CDeflateCodec::Run::DynamicBlock() {
     BadData();
   }
 
+  // A complete code of at most seven bits: one lookup in a table without
+  // links or invalid entries gives each symbol. Bits for the longest
+  // repeat come in with it.
+  const Entry* const codeLengths = tables.codeLengths.entries.data();
+  const std::uint32_t codeLengthMask = LowMask(tables.codeLengths.width);
   const unsigned total = literalCount + distanceCount;
   unsigned previous = 0;
   for (unsigned index = 0; index < total;) {
-    const unsigned symbol = EntryValue(DecodeSymbol(tables.codeLengths.entries.data(), tables.codeLengths.width));
+    NeedBits(7 + 7);
+    const Entry entry = codeLengths[bitBuffer & codeLengthMask];
+    DropBits(EntryBits(entry));
+    const unsigned symbol = EntryLiteral(entry);
     if (symbol < 16) {
       lengths[index++] = static_cast<std::uint8_t>(symbol);
       previous = symbol;
@@ -946,11 +1121,11 @@ void CDeflateCodec::Run::DynamicBlock() {
     index += repeat;
   }
 
-  if (BuildTable(lengths, literalCount, kLiteralTable, 9, tables.literals) != kBuildComplete ||
+  if (BuildTable(lengths, literalCount, kLiteralTable, 11, tables.literals) != kBuildComplete ||
       tables.literals.width == 0) {
     BadData();
   }
-  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, 6, tables.distances);
+  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, 8, tables.distances);
   if (distanceResult == kBuildOversubscribed || (tables.distances.width == 0 && literalCount > 257)) BadData();
   DecodeWith(tables.literals, tables.distances);
 }

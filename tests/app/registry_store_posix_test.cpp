@@ -2,10 +2,15 @@
 // replaced atomically, survives damage and never stops the program.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "app/cli/cli_commands.h"
 #include "app/registry.h"
 #include "tests/common/test_paths.h"
 
@@ -173,6 +178,121 @@ TEST_F(RegistryStore, FallsBackToTheHomeFolder) {
   key.Close();
   EXPECT_TRUE(std::filesystem::exists(folder_ + "/.config/tolmaric/registry"));
   setenv("HOME", home.c_str(), 1);
+}
+
+// One export run saves its settings and histories in one write of the
+// store, plus one for the language texts on the very first start; a run that
+// changes nothing stored writes nothing.
+TEST_F(RegistryStore, AnExportRunRewritesTheStoreOnceAtMost) {
+  const std::string route = folder_ + "/track.kml";
+  ASSERT_TRUE(WriteWholeFile(route, ReadWholeFile(SourcePath("examples/routes/from-gpx/andorra_for_map_matching.kml"))));
+  auto exportRun = [&](std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"export", route, "--tiles", SourcePath("examples/tiles"), "--yes"});
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    const std::uint32_t before = registry::StoreWrites();
+    EXPECT_EQ(0, RunExportCommand(static_cast<int>(argv.size()), argv.data()));
+    return registry::StoreWrites() - before;
+  };
+  EXPECT_EQ(2u, exportRun({"--fixed-height", "900"}));  // first start: the texts, then the settings
+  EXPECT_EQ(1u, exportRun({"--width", "800"}));
+  EXPECT_EQ(0u, exportRun({"--width", "800"}));
+  const std::string file = ReadWholeFile(store_);
+  EXPECT_NE(std::string::npos, file.find("\"Text79\"=sz:"));
+  EXPECT_NE(std::string::npos, file.find("\"BmpWidth\"=dword:00000320\n"));
+  EXPECT_NE(std::string::npos, file.find("\"CliFixedHeight\"=sz:\"900\"\n"));
+  EXPECT_NE(std::string::npos, file.find("\"HgtPath\"=hex(7):02,"));
+}
+
+// Programs saving at the same time each hold the store from reading it to
+// writing it, so none drops what another saved.
+TEST_F(RegistryStore, BatchesOfProgramsSavingAtOnceKeepEveryValue) {
+  constexpr int kPrograms = 4, kValues = 25;
+  std::vector<pid_t> children;
+  for (int program = 0; program < kPrograms; ++program) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      CRegistryBatch batch;
+      CRegistry key;
+      bool stored = key.Open(0, "K", CRegistry::kOpenOrCreate);
+      for (int n = 0; n < kValues; ++n)
+        stored = key.SetDword(n, ("P" + std::to_string(program) + "V" + std::to_string(n)).c_str()) && stored;
+      key.Close();
+      _exit(batch.Commit() && stored ? 0 : 1);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  CRegistry key;
+  ASSERT_TRUE(key.Open(0, "K", CRegistry::kReadOnly));
+  for (int program = 0; program < kPrograms; ++program) {
+    for (int n = 0; n < kValues; ++n) {
+      std::uint32_t value = 99;
+      std::string name = "P" + std::to_string(program) + "V" + std::to_string(n);
+      EXPECT_TRUE(key.GetDword(value, name.c_str())) << name;
+      EXPECT_EQ(std::uint32_t(n), value) << name;
+    }
+  }
+}
+
+// A batch is written by the outermost one only; a batch that cannot be
+// written says so at the end and leaves the old store whole, and one over a
+// damaged store keeps that aside.
+TEST_F(RegistryStore, ABatchWritesOnceAtTheEndOrLeavesTheOldStore) {
+  const std::uint32_t before = registry::StoreWrites();
+  {
+    CRegistryBatch outer;
+    {
+      CRegistryBatch inner;
+      CRegistry key;
+      ASSERT_TRUE(key.Open(0, "K", CRegistry::kOpenOrCreate));
+      ASSERT_TRUE(key.SetDword(1, "A"));
+      key.Close();
+      EXPECT_TRUE(inner.Commit());
+    }
+    EXPECT_FALSE(std::filesystem::exists(store_));
+    CRegistry key;
+    ASSERT_TRUE(key.Open(0, "K", CRegistry::kReadWrite));
+    std::uint32_t value = 0;
+    EXPECT_TRUE(key.GetDword(value, "A"));  // pending changes read back
+    ASSERT_TRUE(key.SetDword(2, "B"));
+    key.Close();
+    EXPECT_TRUE(outer.Commit());
+  }
+  EXPECT_EQ(1u, registry::StoreWrites() - before);
+  const std::string stored = ReadWholeFile(store_);
+  EXPECT_NE(std::string::npos, stored.find("\"A\"=dword:00000001\n\"B\"=dword:00000002\n"));
+
+  // The temporary file's place is taken: the write fails as a whole.
+  std::filesystem::create_directories(store_ + ".tmp" + std::to_string(getpid()) + "/x");
+  {
+    CRegistryBatch batch;
+    CRegistry key;
+    ASSERT_TRUE(key.Open(0, "K", CRegistry::kReadWrite));
+    EXPECT_TRUE(key.SetDword(3, "A"));
+    EXPECT_TRUE(key.SetDword(4, "C"));
+    key.Close();
+    EXPECT_FALSE(batch.Commit());
+  }
+  EXPECT_EQ(stored, ReadWholeFile(store_));
+  std::filesystem::remove_all(store_ + ".tmp" + std::to_string(getpid()));
+
+  ASSERT_TRUE(WriteWholeFile(store_, "damaged\n"));
+  {
+    CRegistryBatch batch;
+    CRegistry key;
+    ASSERT_TRUE(key.Open(0, "K", CRegistry::kOpenOrCreate));
+    EXPECT_TRUE(key.SetDword(5, "D"));
+    key.Close();
+    EXPECT_TRUE(batch.Commit());
+  }
+  EXPECT_EQ("damaged\n", ReadWholeFile(store_ + ".corrupt"));
+  EXPECT_EQ("; Tolmaric settings\n[HKEY_CURRENT_USER\\K]\n\"D\"=dword:00000005\n", ReadWholeFile(store_));
 }
 
 }  // namespace

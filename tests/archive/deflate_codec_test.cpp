@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/archive/crc32_fold.h"
 #include "support/archive/deflate_codec.h"
 #include "tests/common/test_paths.h"
 
@@ -246,6 +247,31 @@ TEST(Crc32, KnownValuesAndEmptyInput) {
   EXPECT_EQ(Crc32Update(0, "123456789", 9), Crc32Update(Crc32Update(0, "1234", 4), "56789", 5));
 }
 
+// Folding (where the processor has it) and the table walk agree on every
+// length around the folding's steps of 16 and 64 bytes, at odd addresses,
+// from fresh and from running sums.
+TEST(Crc32, FoldingAndTableWalkAgree) {
+  if (!Crc32FoldingSupported()) GTEST_SKIP() << "no carry-less multiplication here";
+  std::vector<unsigned char> bytes(300 + 8);
+  std::uint32_t state = 12345;
+  for (unsigned char& byte : bytes) byte = static_cast<unsigned char>((state = state * 1103515245 + 12345) >> 23);
+  for (std::size_t offset : {0, 1, 3, 7}) {
+    for (std::size_t length = 0; length <= 300; ++length) {
+      for (std::uint32_t seed : {0u, 0xFFFFFFFFu, 0x9E3779B9u}) {
+        const unsigned char* data = bytes.data() + offset;
+        const std::uint32_t expected = Crc32UpdateByTable(seed, data, length);
+        ASSERT_EQ(expected, Crc32UpdateByFolding(seed, data, length)) << offset << " " << length << " " << seed;
+        ASSERT_EQ(expected, Crc32Update(seed, data, static_cast<std::int32_t>(length))) << offset << " " << length;
+      }
+    }
+  }
+  // A long run of zeros and of ones: the folding's constants at work over
+  // many rounds.
+  const std::vector<unsigned char> zeros(100000, 0), ones(100000, 0xFF);
+  EXPECT_EQ(Crc32UpdateByTable(0, zeros.data(), zeros.size()), Crc32UpdateByFolding(0, zeros.data(), zeros.size()));
+  EXPECT_EQ(Crc32UpdateByTable(0, ones.data(), ones.size()), Crc32UpdateByFolding(0, ones.data(), ones.size()));
+}
+
 // ---- Methods and the stored method ---------------------------------------------
 
 TEST(StoredMethod, CopiesUnchangedWithOneCrcOverTheBlock) {
@@ -378,6 +404,30 @@ TEST(Deflate, OverlappingMatchesRepeatTheirPattern) {
   for (int distance = 2; distance <= 9; ++distance) {
     for (int i = 0; i < 20; ++i) expected += expected[expected.size() - distance];
   }
+  const std::string stream = w.Finish();
+  EXPECT_EQ(expected, Inflate(stream).out);
+  EXPECT_EQ(expected, InflateThroughWindow(stream).out);
+}
+
+// Every short period and the lengths around the word copies' steps, with
+// enough stream behind each match that the fast loop decodes it.
+TEST(Deflate, MatchesOfEveryShortDistanceAndLengthCopyExactly) {
+  BitWriter w;
+  FixedHeader(w, true);
+  std::string expected = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  kFixed.Text(w, expected);
+  for (int distance = 1; distance <= 24; ++distance) {
+    for (int length : {3, 7, 8, 9, 15, 16, 17, 24, 25, 40, 258}) {
+      kFixed.Match(w, length, distance);
+      for (int i = 0; i < length; ++i) expected += expected[expected.size() - distance];
+      const char marker = static_cast<char>('a' + (distance + length) % 26);
+      kFixed.Literal(w, marker);
+      expected += marker;
+    }
+  }
+  kFixed.Text(w, std::string(40, '.'));
+  expected += std::string(40, '.');
+  kFixed.EndOfBlock(w);
   const std::string stream = w.Finish();
   EXPECT_EQ(expected, Inflate(stream).out);
   EXPECT_EQ(expected, InflateThroughWindow(stream).out);
@@ -547,6 +597,43 @@ TEST(Dynamic, IncompleteDistanceCodeAndNoDistancesAreAccepted) {
   const Outcome result = Inflate(w.Finish());
   EXPECT_EQ(0, result.kind) << result.text;
   EXPECT_EQ("abbaabba", result.out);
+}
+
+// The decoder keeps its table storage from block to block. An unused code of
+// an incomplete distance code must stay invalid even where the block before
+// had a valid entry, whether the careful loop (stream ends soon after) or
+// the fast loop (plenty follows) meets it.
+TEST(Dynamic, UnusedDistanceCodeIsBadEvenWhereThePreviousBlockHadOne) {
+  for (int padding : {0, 64}) {
+    std::vector<int> literal = ShortEndLiterals();  // a, b, end of block, length 4: 2 bits each
+    literal['b'] = 2;
+    literal['c'] = 0;
+    literal[256] = 2;
+    literal.push_back(0);  // 257: length 3
+    literal.push_back(2);  // 258: length 4
+    const Huffman literals(literal);
+    BitWriter w;
+    const std::vector<int> both = {0, 1, 1};  // distances 2 and 3: complete
+    DynamicHeader(w, false, 259, 3, Plain(literal, both));
+    const Huffman completeDistances(both);
+    const BlockCodes first{literals, completeDistances};
+    first.Text(w, std::string(100, 'a') + "ba");
+    first.Match(w, 4, 2);
+    first.Match(w, 4, 3);
+    first.EndOfBlock(w);
+    const std::vector<int> one = {0, 1, 0};  // distance 2 only: code 0, code 1 unused
+    DynamicHeader(w, true, 259, 3, Plain(literal, one));
+    const Huffman incompleteDistances(one);
+    const BlockCodes second{literals, incompleteDistances};
+    second.Text(w, std::string(100, 'b'));
+    literals.Put(w, 258);
+    w.Code(1, 1);  // the unused distance code
+    second.Text(w, std::string(padding, 'a'));
+    second.EndOfBlock(w);
+    const Outcome result = Inflate(w.Finish());
+    EXPECT_EQ(6, result.kind) << "padding " << padding;
+    EXPECT_EQ(std::string(100, 'a') + "bababaabaa" + std::string(100, 'b'), result.out) << "padding " << padding;
+  }
 }
 
 // ---- Damaged streams, each with its kind ------------------------------------------
@@ -809,6 +896,11 @@ TEST(RealTile, ZippedTileEntryDecodesWithItsCrc) {
   EXPECT_EQ(2884802u, codec.Decode(8));
   EXPECT_EQ(crc, codec.GetValue(CDeflateCodec::kValueOutputCrc));
   EXPECT_EQ(size, codec.GetValue(CDeflateCodec::kValueBytesTaken));
+  // The table walk alone gives the same sum.
+  Crc32AllowFolding(false);
+  const std::uint32_t byTable = Crc32Update(0, tile.data(), static_cast<std::int32_t>(tile.size()));
+  Crc32AllowFolding(true);
+  EXPECT_EQ(crc, byTable);
   // A sink one byte short of the tile.
   codec.SetSinkMemory(2884801, tile.data(), 0);
   std::istringstream again(zip);

@@ -510,4 +510,53 @@ TEST(ParseDecimal, IgnoresTheProcessLocale) {
   EXPECT_EQ(4, got.used);
 }
 
+// ---- Fixed-point decimals ------------------------------------------------------------------------
+
+// The report's numbers must keep the bytes printf gave them, in both builds:
+// printf itself is the oracle (glibc's, and mingw's own).
+std::string Printf(double value, int decimals, int width, bool plusSign) {
+  char text[512];
+  std::snprintf(text, sizeof text, plusSign ? "%+*.*f" : "%*.*f", width, decimals, value);
+  return text;
+}
+
+std::string Fixed(double value, int decimals, int width, bool plusSign) {
+  std::string text = "<";
+  AppendFixed(text, value, decimals, width, plusSign);
+  return text.substr(1);
+}
+
+TEST(AppendFixed, WritesWhatPrintfWritesForHalvesEdgesAndRandomValues) {
+  const double infinity = std::numeric_limits<double>::infinity();
+  const double cases[] = {
+      0.0, -0.0, 0.125, 0.375, -0.625, 2.5, 3.5, 1.05, 1.0 / 128, 3.0 / 128, -1.0078125, 1234.625,
+      0.9999995, 9.9999995, 99.995, 0.0049999999999999, 1e-7, -4e-7, 5e-7, 4.9406564584124654e-324,
+      -1e-300, 42.54247199999999, -179.9999999, 999999999.99999994, 999999999.4999999, 1e9, -1e9,
+      1e20, 12345678901234567.0, infinity, -infinity, std::nan(""),
+  };
+  for (double value : cases)
+    for (int decimals : {0, 1, 2, 6, 9, 10})
+      for (bool plusSign : {false, true})
+        for (int width : {0, 7, 14})
+          ASSERT_EQ(Printf(value, decimals, width, plusSign), Fixed(value, decimals, width, plusSign))
+              << value << " " << decimals << " " << width << " " << plusSign;
+
+  std::uint64_t state = 2463534242ULL;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int i = 0; i < 100000; ++i) {
+    // Any 53-bit significand from 2^-40 to 2^31, or a value just off a half.
+    double value = std::ldexp(static_cast<double>(next() >> 11), static_cast<int>(next() % 72) - 93);
+    const int decimals = static_cast<int>(next() % 10);
+    if (i % 4 == 0) value = (std::floor(value * 1e3) + 0.5) / 1e3 + (static_cast<int>(next() % 3) - 1) * 1e-12;
+    if (i % 2 == 0) value = -value;
+    ASSERT_EQ(Printf(value, decimals, 0, i % 3 == 0), Fixed(value, decimals, 0, i % 3 == 0))
+        << value << " " << decimals;
+  }
+}
+
 }  // namespace

@@ -1,0 +1,22 @@
+// The two ways Crc32Update computes its sum: a table walk that runs
+// everywhere, and folding with carry-less multiplication on x86 processors
+// that have it (PCLMULQDQ), chosen at run time. Both give the same sums;
+// tests compare them through these entries.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Crc32Update by the slicing tables only.
+std::uint32_t Crc32UpdateByTable(std::uint32_t crc, const unsigned char* data, std::size_t length);
+
+// True when this processor can fold (asked once).
+bool Crc32FoldingSupported();
+
+// Crc32Update by folding; only when Crc32FoldingSupported(). Lengths below
+// kCrc32FoldMinimum go to the table walk.
+const std::size_t kCrc32FoldMinimum = 64;
+std::uint32_t Crc32UpdateByFolding(std::uint32_t crc, const unsigned char* data, std::size_t length);
+
+// Lets tests send Crc32Update down the table walk even where folding is
+// supported; on by default.
+void Crc32AllowFolding(bool allow);
