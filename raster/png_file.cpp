@@ -6,10 +6,10 @@
 // Rows go top-down as RGB, each preceded by its filter type. The filter is
 // chosen per row by the usual minimum-sum heuristic: of None, Sub, Up,
 // Average and Paeth, the one whose bytes, read as signed, have the smallest
-// sum of magnitudes (ties go to the lower type). All five are computed in
-// one pass over the row.
+// sum of magnitudes (ties go to the lower type).
 #include "raster/png_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -64,14 +64,35 @@ int WriteToBufferedFile(void* context, const void* data, int count) {
   return static_cast<CBufferedFile*>(context)->Write(data, count);
 }
 
+// A filtered byte read as signed, without its sign.
 inline std::uint32_t Magnitude(std::uint8_t v) { return v < 128 ? v : 256u - v; }
 
 inline int PaethPredictor(int left, int above, int aboveLeft) {
-  const int toLeft = std::abs(above - aboveLeft);  // distance of the estimate left + above - aboveLeft
+  // Distances of left + above - aboveLeft to each of the three.
+  const int toLeft = std::abs(above - aboveLeft);
   const int toAbove = std::abs(left - aboveLeft);
   const int toAboveLeft = std::abs(left + above - 2 * aboveLeft);
   if (toLeft <= toAbove && toLeft <= toAboveLeft) return left;
   return toAbove <= toAboveLeft ? above : aboveLeft;
+}
+
+// One filter over a row: the first pixel has zeros to its left, the rest
+// the previous pixel. Returns the sum of magnitudes. Plain loops over
+// non-overlapping rows, which the compiler turns into vector code.
+template <typename Predict>
+std::uint32_t FilterRow(const std::uint8_t* __restrict row, const std::uint8_t* __restrict above,
+                        std::uint8_t* __restrict out, std::size_t size, Predict predict) {
+  std::uint32_t sum = 0;
+  const std::size_t first = std::min<std::size_t>(kBytesPerPixel, size);
+  for (std::size_t i = 0; i < first; ++i) {
+    out[i] = std::uint8_t(row[i] - predict(0, above[i], 0));
+    sum += Magnitude(out[i]);
+  }
+  for (std::size_t i = first; i < size; ++i) {
+    out[i] = std::uint8_t(row[i] - predict(row[i - kBytesPerPixel], above[i], above[i - kBytesPerPixel]));
+    sum += Magnitude(out[i]);
+  }
+  return sum;
 }
 
 // The row being written, the row above it (zeros above the first), and
@@ -87,21 +108,25 @@ class RowFilters {
   int Choose(const std::uint8_t** bytes) {
     const std::uint8_t* x = row_.data();
     const std::uint8_t* b = above_.data();
-    std::uint8_t* out[4] = {&filtered_[0], &filtered_[size_], &filtered_[2 * size_], &filtered_[3 * size_]};
-    std::uint32_t sum[kFilterCount] = {};
-    for (std::size_t i = 0; i < size_; ++i) {
-      const int left = i >= kBytesPerPixel ? x[i - kBytesPerPixel] : 0;
-      const int aboveLeft = i >= kBytesPerPixel ? b[i - kBytesPerPixel] : 0;
-      const std::uint8_t forms[kFilterCount] = {
-          x[i], std::uint8_t(x[i] - left), std::uint8_t(x[i] - b[i]),
-          std::uint8_t(x[i] - ((left + b[i]) >> 1)), std::uint8_t(x[i] - PaethPredictor(left, b[i], aboveLeft))};
-      for (int f = 0; f < kFilterCount; ++f) sum[f] += Magnitude(forms[f]);
-      for (int f = 1; f < kFilterCount; ++f) out[f - 1][i] = forms[f];
+    std::uint8_t* out[kFilterCount] = {nullptr, &filtered_[0], &filtered_[size_], &filtered_[2 * size_],
+                                       &filtered_[3 * size_]};
+    std::uint32_t sum[kFilterCount];
+    sum[kFilterNone] = 0;
+    for (std::size_t i = 0; i < size_; ++i) sum[kFilterNone] += Magnitude(x[i]);
+    sum[kFilterSub] = FilterRow(x, b, out[kFilterSub], size_, [](int left, int, int) { return left; });
+    sum[kFilterUp] = FilterRow(x, b, out[kFilterUp], size_, [](int, int up, int) { return up; });
+    // A row that one of these turns into zeros cannot be beaten.
+    if (std::min(sum[kFilterNone], std::min(sum[kFilterSub], sum[kFilterUp])) == 0) {
+      sum[kFilterAverage] = sum[kFilterPaeth] = 1;
+    } else {
+      sum[kFilterAverage] =
+          FilterRow(x, b, out[kFilterAverage], size_, [](int left, int up, int) { return (left + up) >> 1; });
+      sum[kFilterPaeth] = FilterRow(x, b, out[kFilterPaeth], size_, PaethPredictor);
     }
     int best = kFilterNone;
     for (int f = 1; f < kFilterCount; ++f)
       if (sum[f] < sum[best]) best = f;
-    *bytes = best == kFilterNone ? x : out[best - 1];
+    *bytes = best == kFilterNone ? x : out[best];
     return best;
   }
 

@@ -8,7 +8,8 @@
 // 32-bit words and written with a 64-bit bit buffer. The search gives up
 // early where little is to be won, with the usual limits: a 128-step chain,
 // a quarter of it once a match of 8 is in hand, no second look past 16, and
-// any match of 128 is taken at once.
+// any match of 128 is taken at once; the inside of a long match is mostly
+// left out of the chains.
 //
 // The file follows the stream: format tables, Adler-32, Huffman code
 // construction, block writing (stored, coded, the block's end), matching,
@@ -89,6 +90,13 @@ const int kGoodLength = 8;     // a match this long: search a quarter of the cha
 const int kLazyLength = 16;    // a match this long is taken without looking one byte ahead
 const int kNiceLength = 128;   // a match this long ends the search
 const int kFarThreeMatch = 4096;  // a 3-byte match further back costs more than its literals
+// The positions inside a match go into the chains, except that of a match
+// longer than kFullInsertLength only the last kTailInsertLength do: long
+// matches come from long runs (a picture's blank rows), where any position
+// serves as well as the next, and inserting them all took a third of the
+// time on charts.
+const int kFullInsertLength = 64;
+const int kTailInsertLength = 16;
 
 // Input buffer: the window, the bytes to parse, and the lookahead the last
 // of them needs (a match at the next byte), plus slack for 8-byte loads.
@@ -553,7 +561,9 @@ void CDeflateEncoder::CompressBuffered(bool finishing) {
       }
       RecordMatch(current);
       const int matchEnd = position_ + current.length;
-      for (int p = position_ + inserted; p < matchEnd; ++p) InsertPosition(p);
+      int from = position_ + inserted;
+      if (current.length > kFullInsertLength) from = std::max(from, matchEnd - kTailInsertLength);
+      for (int p = from; p < matchEnd; ++p) InsertPosition(p);
       position_ = matchEnd;
     }
     if (symbolCount_ == kMaxBlockSymbols) EndBlock(false);
