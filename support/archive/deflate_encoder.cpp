@@ -154,15 +154,11 @@ std::uint32_t Adler32Update(std::uint32_t adler, const void* data, std::size_t l
 
 // ---- Huffman codes ----
 
-namespace {
-
-// Optimal code lengths for the given frequencies, none longer than limit.
 // A plain Huffman tree is built first; where it is too deep, pairs of the
 // deepest leaves move up and a shallower leaf splits to make room, which
 // keeps the code complete. The least frequent symbols get the longest
-// codes. Unused symbols get 0; at least two symbols always get a code, as
-// some decoders refuse a code of one.
-void BuildCodeLengths(const std::uint32_t* frequency, int count, int limit, std::uint8_t* lengths) {
+// codes.
+void DeflateCodeLengths(const std::uint32_t* frequency, int count, int limit, std::uint8_t* lengths) {
   int symbols[kFixedLiteralCodes];
   int used = 0;
   for (int s = 0; s < count; ++s) {
@@ -225,6 +221,8 @@ void BuildCodeLengths(const std::uint32_t* frequency, int count, int limit, std:
     for (int k = 0; k < lengthCount[length]; ++k) lengths[symbols[next++]] = std::uint8_t(length);
 }
 
+namespace {
+
 // Canonical codes for the lengths, bit-reversed, since deflate sends
 // Huffman codes starting with their first bit in the lowest position.
 void AssignCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes) {
@@ -271,8 +269,8 @@ struct BlockCodes {
   }
 
   void MakeDynamic(const std::uint32_t* literalFrequency, const std::uint32_t* distanceFrequency) {
-    BuildCodeLengths(literalFrequency, kLiteralCodes, kMaxCodeBits, literalLength);
-    BuildCodeLengths(distanceFrequency, kDistanceCodes, kMaxCodeBits, distanceLength);
+    DeflateCodeLengths(literalFrequency, kLiteralCodes, kMaxCodeBits, literalLength);
+    DeflateCodeLengths(distanceFrequency, kDistanceCodes, kMaxCodeBits, distanceLength);
     AssignCodes(literalLength, kLiteralCodes, literalCode);
     AssignCodes(distanceLength, kDistanceCodes, distanceCode);
     literalCount = kLiteralCodes;
@@ -307,7 +305,7 @@ struct BlockCodes {
       }
       for (; run > 0; --run) add(value, 0);
     }
-    BuildCodeLengths(frequency, kCodeLengthCodes, kMaxCodeLengthBits, codeLengthLength);
+    DeflateCodeLengths(frequency, kCodeLengthCodes, kMaxCodeLengthBits, codeLengthLength);
     AssignCodes(codeLengthLength, kCodeLengthCodes, codeLengthCode);
     codeLengthCount = kCodeLengthCodes;
     while (codeLengthCount > 4 && codeLengthLength[kCodeLengthOrder[codeLengthCount - 1]] == 0) --codeLengthCount;

@@ -27,6 +27,14 @@
 // order; Adler32Update(1, "abc", 3) == 0x024D0127.
 std::uint32_t Adler32Update(std::uint32_t adler, const void* data, std::size_t length);
 
+// Huffman code lengths for count symbols of the given frequencies, none
+// longer than limit (2^limit >= count), as the encoder builds them for each
+// block: optimal without the limit, and complete (the Kraft sum is exactly
+// 1). Unused symbols get 0; when fewer than two are used, symbols 0 and 1
+// make up the two codes, since some decoders refuse a code of one. count is
+// at most 288, and the frequencies add up to less than 2^32.
+void DeflateCodeLengths(const std::uint32_t* frequency, int count, int limit, std::uint8_t* lengths);
+
 class CDeflateEncoder {
  public:
   enum Wrapper { kRawDeflate, kZlibStream };
