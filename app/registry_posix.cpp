@@ -13,7 +13,10 @@
 // Every change rewrites the whole file through a temporary file and a rename:
 // a crash or a full disk leaves the old store or the new one, never half of
 // one. A file that does not parse is taken as an empty store and, before the
-// first write replaces it, kept beside it as "registry.corrupt".
+// first write replaces it, kept beside it as "registry.corrupt" (or
+// "registry.corrupt.2" ... when an earlier copy is kept there). A store that
+// exists but cannot be read (permissions, a folder) is never written: the
+// program goes on with its defaults and every change fails.
 #include "app/registry_backend.h"
 
 #include "app/desktop.h"
@@ -23,6 +26,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -213,6 +217,7 @@ class Store {
   bool Parse(const std::string& text);
 
   std::map<std::string, KeyNode> keys_;  // by folded path
+  bool unreadable_ = false;
   bool corrupt_ = false;
 };
 
@@ -285,14 +290,28 @@ bool Store::Parse(const std::string& text) {
 void Store::Load() {
   keys_.clear();
   corrupt_ = false;
+  unreadable_ = false;
   std::string path = StorePath();
   if (path.empty()) return;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return;
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    unreadable_ = errno != ENOENT;
+    return;
+  }
+  std::FILE* file = S_ISREG(info.st_mode) ? std::fopen(path.c_str(), "rb") : nullptr;
+  if (!file) {
+    unreadable_ = true;
+    return;
+  }
   std::string text;
   char block[4096];
   for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) text.append(block, got);
+  unreadable_ = std::ferror(file) != 0;
   std::fclose(file);
+  if (unreadable_) {
+    keys_.clear();
+    return;
+  }
   if (!Parse(text)) {
     keys_.clear();
     corrupt_ = true;
@@ -304,12 +323,20 @@ void MakeFolders(const std::string& file) {
     mkdir(file.substr(0, at).c_str(), 0700);
 }
 
+// "registry.corrupt", else the first "registry.corrupt.N" not taken.
+std::string KeptAsidePath(const std::string& path) {
+  std::string kept = path + ".corrupt";
+  struct stat info;
+  for (int n = 2; lstat(kept.c_str(), &info) == 0; ++n) kept = path + ".corrupt." + std::to_string(n);
+  return kept;
+}
+
 long Store::Save() {
   std::string path = StorePath();
-  if (path.empty()) return kAccessDenied;
+  if (path.empty() || unreadable_) return kAccessDenied;
   MakeFolders(path);
   if (corrupt_) {
-    std::rename(path.c_str(), (path + ".corrupt").c_str());
+    if (std::rename(path.c_str(), KeptAsidePath(path).c_str()) != 0) return kAccessDenied;
     corrupt_ = false;
   }
   std::string text = "; Tolmaric settings\n";

@@ -9,7 +9,6 @@ const char kTileHistory[] = "#HgtPath";
 namespace {
 
 constexpr char kCurrentMark = '\x02';
-constexpr std::uint32_t kDefaultWidth = 1024, kDefaultHeight = 768, kMaxSide = 16000;
 
 // The flags in the order the start-up reads them.
 struct Flag {
@@ -52,7 +51,7 @@ std::vector<std::string> SplitStrings(const std::vector<char>& data) {
 
 std::uint32_t CorrectSide(std::uint32_t value, std::uint32_t fallback) {
   if (value == 0) return fallback;
-  return value > kMaxSide ? kMaxSide : value;
+  return value > kMaxChartSide ? kMaxChartSide : value;
 }
 
 }  // namespace
@@ -127,8 +126,8 @@ void LoadSettings(ExportOptions& options, IComboBox& routeBox, IComboBox& tileBo
   }
   options.RoutePath = LoadComboHistory(routeBox, kRouteHistory, keyPath);
   options.TileFolder = LoadComboHistory(tileBox, kTileHistory, keyPath);
-  options.BmpWidth = CorrectSide(options.BmpWidth, kDefaultWidth);
-  options.BmpHeight = CorrectSide(options.BmpHeight, kDefaultHeight);
+  options.BmpWidth = CorrectSide(options.BmpWidth, kDefaultChartWidth);
+  options.BmpHeight = CorrectSide(options.BmpHeight, kDefaultChartHeight);
 }
 
 void SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox, const char* keyPath) {

@@ -1,8 +1,7 @@
 // Reading one SRTM3 tile out of a ZIP archive (N47E011.hgt.zip): tiles are
 // usually distributed zipped, one per archive. Only the archive's first entry
-// counts, whatever its name. An archive that cannot be opened or whose first
-// entry is not a tile is "unusable", which the tile store answers with a
-// height of 0.0 without a message; an entry that fails to unpack is an error.
+// counts, whatever its name. The tile store stops the run on every result
+// but kLoaded; the two failures differ only for the `tiles` check.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <string>
 
+// The picture size: 0 means the default, larger sides are cut to the limit.
+constexpr std::uint32_t kDefaultChartWidth = 1024;
+constexpr std::uint32_t kDefaultChartHeight = 768;
+constexpr std::uint32_t kMaxChartSide = 16000;
+
 struct ExportOptions {
   std::string RoutePath;   // route combo box, history "#KmlPath"
   std::string TileFolder;  // tile folder combo box, history "#HgtPath"
@@ -22,8 +27,8 @@ struct ExportOptions {
   std::uint32_t TextAddStat = 0;
   std::uint32_t TextShow = 0;
 
-  std::uint32_t BmpWidth = 1024;
-  std::uint32_t BmpHeight = 768;
+  std::uint32_t BmpWidth = kDefaultChartWidth;
+  std::uint32_t BmpHeight = kDefaultChartHeight;
   std::string StepWidthText = "25";    // "Schrittbreite in Meter"
   std::string FixedHeightText = "300"; // "Fixe Höhe in Meter", never stored
   std::int32_t PercentSel = 4;         // slope class width index: "1%" ... "10%"

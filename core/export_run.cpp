@@ -15,10 +15,9 @@
 #include "core/run_host.h"
 #include "core/text_report.h"
 #include "core/tile_store.h"
+#include "support/file_path.h"
 
 namespace {
-
-constexpr std::uint32_t kDefaultWidth = 1024, kDefaultHeight = 768, kMaxSide = 16000;
 
 int RouteMessage(int result) {
   switch (result) {
@@ -43,14 +42,29 @@ void ShowError(IRunHost& host, const std::string& text) {
   host.ShowMessage(text, ProgramText(kTextCaptionError), IRunHost::Icon::Error);
 }
 
+// A route named x.txt or x.bmp, or reached through a link, would be replaced
+// by its own output: refused before anything is read or written.
+ExportOutcome RefuseOutputOverRoute(const ExportOptions& options, IRunHost& host) {
+  const char* route = options.RoutePath.c_str();
+  if (options.TextOn && IsSameFile(TextReportPath(options.RoutePath).c_str(), route)) {
+    ShowError(host, FormatProgramText(kTextReportNotCreated, TextReportPath(options.RoutePath)));
+    return ExportOutcome::kReportFailed;
+  }
+  if (options.BmpOn && IsSameFile(ProfileChartPath(options.RoutePath).c_str(), route)) {
+    ShowError(host, FormatProgramText(kTextPictureNotSaved, ProfileChartPath(options.RoutePath)));
+    return ExportOutcome::kPictureFailed;
+  }
+  return ExportOutcome::kSuccess;
+}
+
 }  // namespace
 
 ExportOptions CorrectedOptions(const ExportOptions& options) {
   ExportOptions corrected = options;
-  if (corrected.BmpWidth == 0) corrected.BmpWidth = kDefaultWidth;
-  if (corrected.BmpHeight == 0) corrected.BmpHeight = kDefaultHeight;
-  if (corrected.BmpWidth > kMaxSide) corrected.BmpWidth = kMaxSide;
-  if (corrected.BmpHeight > kMaxSide) corrected.BmpHeight = kMaxSide;
+  if (corrected.BmpWidth == 0) corrected.BmpWidth = kDefaultChartWidth;
+  if (corrected.BmpHeight == 0) corrected.BmpHeight = kDefaultChartHeight;
+  if (corrected.BmpWidth > kMaxChartSide) corrected.BmpWidth = kMaxChartSide;
+  if (corrected.BmpHeight > kMaxChartSide) corrected.BmpHeight = kMaxChartSide;
   return corrected;
 }
 
@@ -62,6 +76,8 @@ ExportOutcome RunExport(const ExportOptions& entered, const CLocationTable& loca
     ShowError(host, ProgramText(kTextNoOutputChosen));
     return ExportOutcome::kNoOutputChosen;
   }
+  const ExportOutcome refused = RefuseOutputOverRoute(options, host);
+  if (refused != ExportOutcome::kSuccess) return refused;
   const SlopeClassConfig classes = MakeSlopeClassConfig(options.PercentSel, options.StatSel);
   tiles.SetTileFolder(options.TileFolder);
   host.SetWaitCursor(true);

@@ -60,14 +60,45 @@ bool ParseLocationLine(const char* line, Location& location) {
   return true;
 }
 
+const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The content in the program's code page: files written on Linux often
+// carry a byte-order mark or UTF-8 names, which would show as mojibake.
+std::string InCodePage(const std::string& content) {
+  const bool marked = content.compare(0, 3, kUtf8ByteOrderMark) == 0;
+  std::string text = marked ? content.substr(3) : content;
+  return IsUtf8BeyondAscii(text) ? Utf8ToCp1252(text) : text;
+}
+
+bool EndsLine(const char* piece, std::size_t length) { return length > 0 && piece[length - 1] == '\n'; }
+
 }  // namespace
 
-std::vector<Location> ParseLocations(const std::string& content) {
+std::vector<Location> ParseLocations(const std::string& original) {
+  const std::string content = InCodePage(original);
   std::vector<Location> locations;
   char line[kLocationLineLimit + 1];
   std::size_t position = 0;
   while (position < content.size()) {
-    position += NextLinePiece(content, position, line);
+    const std::size_t length = NextLinePiece(content, position, line);
+    position += length;
+    // A line longer than the buffer is skipped whole: its pieces would read
+    // as several bogus locations. A full piece followed by the line feed is
+    // a line of exactly the limit.
+    if (length == std::size_t(kLocationLineLimit) && !EndsLine(line, length) &&
+        position < content.size()) {
+      if (content[position] == '\n') {
+        ++position;
+      } else {
+        char rest[kLocationLineLimit + 1];
+        std::size_t more = 0;
+        do {
+          more = NextLinePiece(content, position, rest);
+          position += more;
+        } while (!EndsLine(rest, more) && position < content.size());
+        continue;
+      }
+    }
     Location location;
     if (ParseLocationLine(line, location)) locations.push_back(std::move(location));
   }
@@ -127,28 +158,19 @@ std::string FormatLocationLine(const Location& location) {
 
 namespace {
 
-bool WriteAll(const std::string& path, const std::vector<Location>& locations) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = true;
+bool WriteAll(std::FILE* file, const std::vector<Location>& locations) {
   for (const Location& location : locations) {
     if (location.name.empty()) continue;
     std::string line = FormatLocationLine(location);
-    if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) written = false;
+    if (std::fwrite(line.data(), 1, line.size(), file) != line.size()) return false;
   }
-  if (std::fflush(file) != 0) written = false;
-  if (std::fclose(file) != 0) written = false;
-  return written;
+  return true;
 }
 
 }  // namespace
 
 bool WriteLocationsFile(const std::string& path, const std::vector<Location>& locations) {
-  const std::string temporary = path + ".tmp";
-  if (WriteAll(temporary, locations) && ReplaceFileWith(temporary.c_str(), path.c_str()))
-    return true;
-  std::remove(temporary.c_str());
-  return false;
+  return WriteFileReplacing(path, [&locations](std::FILE* file) { return WriteAll(file, locations); });
 }
 
 // ---- Matching ----------------------------------------------------------------------

@@ -24,8 +24,8 @@ struct Location {
 
 constexpr int kMaxLocations = 2048;
 constexpr char kLocationsFileName[] = "Locations.txt";
-// Longest line the reader takes in one piece (without its terminator); a
-// longer line is read in pieces, each treated as a line of its own.
+// Longest line the reader takes (without its terminator); a longer line is
+// skipped whole.
 constexpr int kLocationLineLimit = 1023;
 // Capacity of one field, terminator included: longer fields are cut to 1023.
 constexpr int kLocationFieldCapacity = 1024;
@@ -58,7 +58,9 @@ int ReadLocationField(const char* text, std::string& field);
 double LocationTextToDouble(const char* text);
 
 // Every location of a file's content in file order, no limit on the count.
-// Lines whose name field is empty are skipped.
+// Lines whose name field is empty are skipped. A leading UTF-8 byte-order
+// mark is skipped, and content that is UTF-8 beyond ASCII is read as such and
+// converted to code page 1252 ("?" for characters it lacks).
 std::vector<Location> ParseLocations(const std::string& content);
 // The same for the file at path; nothing when it cannot be opened or read.
 std::vector<Location> ReadLocationsFile(const std::string& path);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/export_options.h"
+#include "core/file_replace.h"
 #include "core/program_texts.h"
 #include "core/run_abort.h"
 #include "core/run_host.h"
@@ -170,12 +171,12 @@ void DrawLocationLabels(CRasterImage& image, const ChartLayout& layout,
     if (extent < i || row >= rows) row = 0;
     const int k = rows - row;
     const int labelTop = layout.top - kLabelRowHeight * k;
-    // Down to the pixel above the outline; a profile that rises above the
-    // line's start (fixed height) gets no line rather than one drawn upwards.
+    // Down to the pixel above the outline. Where a fixed height lets the
+    // profile rise above the line's start the length is negative and
+    // FillRect draws it upwards from there, so the place stays marked.
     const int lineLength = kLabelRowHeight * k - bars[i] + layout.plotHeight - kLabelRowHeight;
     const int x = layout.left + i;
-    if (lineLength > 0)
-      image.FillRect(x, labelTop + kLabelRowHeight, 1, lineLength, kChartLocationLine);
+    image.FillRect(x, labelTop + kLabelRowHeight, 1, lineLength, kChartLocationLine);
     const int width = image.DrawText(x - kLabelLead, labelTop, locations[location].name.c_str());
     extent = std::max(extent, width + i + kLabelGap);
     if (++row == kMaxLabelRows) row = 0;
@@ -289,18 +290,23 @@ int ClampedSide(std::uint32_t entered, std::uint32_t fallback, std::uint32_t min
   return static_cast<int>(std::max(std::min(entered, kMaxChartSide), minimum));
 }
 
+int WriteToFile(void* file, const void* data, int count) {
+  return static_cast<int>(std::fwrite(data, 1, static_cast<std::size_t>(count),
+                                      static_cast<std::FILE*>(file)));
+}
+
+// Through a temporary file: a half-written picture never takes the place of
+// the old one, nor looks like a finished one.
 void SavePicture(const CRasterImage& image, const std::string& path, std::string& errorText) {
-  CBmpFile codec;
-  bool created = true;
-  try {
-    codec.Save(path.c_str(), image);
-    return;
-  } catch (const EBmpFileOpenError&) {
-    created = false;  // whatever is there is not ours to remove
-  } catch (...) {
-  }
-  // A half-written picture would look like a finished one.
-  if (created) std::remove(path.c_str());
+  const bool saved = WriteFileReplacing(path, [&image](std::FILE* file) {
+    try {
+      CBmpFile().WriteTo(WriteToFile, file, image);
+      return true;
+    } catch (...) {
+      return false;
+    }
+  });
+  if (saved) return;
   errorText = FormatProgramText(kTextPictureNotSaved, path);
   throw kAbortPictureNotSaved;
 }
@@ -315,16 +321,7 @@ bool ClassesFit(const SlopeClassConfig& config) {
 // ---- Options and layout ----
 
 std::uint32_t FixedHeightFromText(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-    value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), 0x80000000LL);
-  if (negative) value = -value;
-  value = std::min<std::int64_t>(value, 0x7FFFFFFFLL);
-  return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+  return static_cast<std::uint32_t>(SaturatedIntFromText(text));
 }
 
 ChartOptions ChartOptionsFrom(const ExportOptions& options) {

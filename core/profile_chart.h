@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/export_options.h"
 #include "core/locations.h"
 #include "core/profile_sampler.h"
 #include "core/profile_statistics.h"
@@ -51,9 +52,6 @@ std::uint32_t FixedHeightFromText(const std::string& text);
 
 // ---- Layout -----------------------------------------------------------------------
 
-constexpr std::uint32_t kDefaultChartWidth = 1024;
-constexpr std::uint32_t kDefaultChartHeight = 768;
-constexpr std::uint32_t kMaxChartSide = 16000;
 constexpr std::uint32_t kMinChartWidth = 400;
 constexpr std::uint32_t kMinChartHeight = 300;
 constexpr int kMaxLabelRows = 8;

@@ -55,6 +55,21 @@ double WrapDifference(double difference, double turn) {
   return turn * (q - std::trunc(q));
 }
 
+// A longitude difference the short way round: a segment from 179.9 to
+// -179.9 crosses the 180 degree meridian instead of the whole globe.
+double ShortLongitudeDifference(double difference) {
+  if (difference > 180.0) return difference - 360.0;
+  if (difference < -180.0) return difference + 360.0;
+  return difference;
+}
+
+// A longitude interpolated across the meridian, back into -180 ... 180.
+double WrapLongitude(double longitude) {
+  if (longitude > 180.0) return longitude - 360.0;
+  if (longitude < -180.0) return longitude + 360.0;
+  return longitude;
+}
+
 // Room for maxSamples records, or the lack-of-memory abort.
 void ReserveSamples(std::vector<ProfileSample>& samples, std::int64_t maxSamples,
                     std::string& errorText) {
@@ -94,7 +109,8 @@ int SampleProfile(const double* longitudes, const double* latitudes, int count, 
                             tiles.GetHeight(longitudes[0], latitudes[0]), 0.0, s, 0.0));
   double pos = 0.0, total = 0.0;
   for (int i = 0; i + 1 < count && std::int64_t(made.size()) < maxSamples; ++i) {
-    const double dLon = WrapDifference(longitudes[i] - longitudes[i + 1], 360.0);
+    const double dLon =
+        ShortLongitudeDifference(WrapDifference(longitudes[i] - longitudes[i + 1], 360.0));
     const double dLat = WrapDifference(latitudes[i] - latitudes[i + 1], 180.0);
     double d = GreatCircleDistance(longitudes[i], latitudes[i], longitudes[i + 1],
                                    latitudes[i + 1]);
@@ -103,7 +119,7 @@ int SampleProfile(const double* longitudes, const double* latitudes, int count, 
       if (d <= kMinimumSegment) d = kMinimumSegment;
       pos = pos + s;
       const double r = total - pos;
-      const double lon = longitudes[i + 1] + r * dLon / d;
+      const double lon = WrapLongitude(longitudes[i + 1] + r * dLon / d);
       const double lat = latitudes[i + 1] + r * dLat / d;
       const double height = tiles.GetHeight(lon, lat);
       const double slope = (height - made.back().height) / s;

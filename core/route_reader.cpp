@@ -10,6 +10,7 @@
 #include "core/route_reader.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -44,9 +45,38 @@ int FindListStart(const char* text) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Where the list writes a comma right behind the first number's digits, the
-// file uses decimal commas; the index of that comma, or -1.
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The first tuple of the list: from its first character to the white space
+// with no comma right before or after it (so "11.5, 47.2, 0" is one tuple),
+// or to where the list's closing tag begins. Returns its end; *begin gets
+// its start.
+int FirstTupleEnd(const char* text, int start, int size, int* begin) {
+  int i = start;
+  while (i < size && (IsWhite(text[i]) || text[i] == '>' || text[i] == '/')) ++i;
+  *begin = i;
+  for (; i < size && text[i] != 0 && text[i] != '<'; ++i) {
+    bool tupleEnd = IsWhite(text[i]) && text[i - 1] != ',' && (i + 1 >= size || text[i + 1] != ',');
+    if (tupleEnd) break;
+  }
+  return i;
+}
+
+int CountInTuple(const char* text, int start, int size, char wanted) {
+  int begin = 0;
+  int end = FirstTupleEnd(text, start, size, &begin);
+  int count = 0;
+  for (int i = begin; i < end; ++i) count += text[i] == wanted;
+  return count;
+}
+
+// A list in decimal-comma form ("11,5,47,25,0") has no period in its first
+// tuple and more than the two commas of "lon,lat,alt"; "9,47.5,0" is an
+// ordinary triple. Returns the comma behind the first number's digits, where
+// the conversion starts, or -1.
 int FindDecimalComma(const char* text, int start, int size) {
+  if (CountInTuple(text, start, size, '.') != 0 || CountInTuple(text, start, size, ',') <= 2)
+    return -1;
   int i = start;
   while (i < size && !IsDigit(text[i]) && text[i] != '.') ++i;
   while (i < size && IsDigit(text[i])) ++i;
@@ -65,21 +95,9 @@ void ConvertDecimalCommas(char* text, int from, int size) {
   }
 }
 
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// The first tuple ends at white space with no comma right before or after
-// it (so "11.5, 47.2, 0" is one tuple), or where the list's closing tag
-// begins. Exactly one comma means (longitude,latitude) pairs.
+// Exactly one comma in the first tuple means (longitude,latitude) pairs.
 int TupleWidth(const char* text, int start, int size) {
-  int i = start;
-  while (i < size && (IsWhite(text[i]) || text[i] == '>' || text[i] == '/')) ++i;
-  int commas = 0;
-  for (; i < size && text[i] != 0 && text[i] != '<'; ++i) {
-    if (text[i] == ',') ++commas;
-    bool tupleEnd = IsWhite(text[i]) && text[i - 1] != ',' && (i + 1 >= size || text[i + 1] != ',');
-    if (tupleEnd) break;
-  }
-  return commas == 1 ? 2 : 3;
+  return CountInTuple(text, start, size, ',') == 1 ? 2 : 3;
 }
 
 // Written without branches so that the compiler can do many bytes at once:
@@ -94,13 +112,31 @@ void BlankTagCharacters(char* text, int from, int size) {
 
 bool StartsNumber(char c) { return c == '+' || c == '-' || c == '.' || IsDigit(c); }
 
+// True when text starts with the lower-case word, in any case; stops at the
+// first difference, so never reads past a terminating zero.
+bool StartsWithWord(const char* text, const char* word) {
+  for (; *word; ++text, ++word)
+    if ((*text | 0x20) != *word) return false;
+  return true;
+}
+
+// "nan", "-inf", "Infinity": a coordinate that is no number at all.
+bool IsNotANumberToken(const char* text) {
+  if (*text == '+' || *text == '-') ++text;
+  return StartsWithWord(text, "nan") || StartsWithWord(text, "inf");
+}
+
+constexpr int kNotANumber = -1;
+
 // Counts the number tokens of the list, blanking the tags between
 // consecutive LineString lists so that the parse pass reads straight on.
+// kNotANumber for a "nan" or "inf" token.
 int CountNumbers(char* text, int start, int size) {
   int count = 0;
   int i = start;
   for (;;) {
     i += SkipClass(text + i, kClassWhite);
+    if (IsNotANumberToken(text + i)) return kNotANumber;
     if (StartsNumber(text[i])) {
       i += SkipNotClass(text + i, kClassWhite);
       ++count;
@@ -143,6 +179,12 @@ int ParsePoints(const char* text, int start, int count, int width,
     longitudes[point] = ReadNumberToken(text, i);
     latitudes[point] = ReadNumberToken(text, i);
     if (width == 3) SkipToken(text, i);
+    // 1e99999 overflows to infinity, which no route can be measured with.
+    if (!std::isfinite(longitudes[point]) || !std::isfinite(latitudes[point])) {
+      longitudes.clear();
+      latitudes.clear();
+      return kRouteWrongFormat;
+    }
   }
   return n;
 }
@@ -159,6 +201,7 @@ int ParseBuffer(char* buffer, int size, std::vector<double>& longitudes,
   BlankTagCharacters(buffer, start, size);
 
   int count = CountNumbers(buffer, start, size);
+  if (count == kNotANumber) return kRouteWrongFormat;
   if (count < 2) return kRouteNoCoordinates;
   return ParsePoints(buffer, start, count, width, longitudes, latitudes);
 }

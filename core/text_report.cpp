@@ -1,18 +1,20 @@
-// The text report. The whole text is built in memory first: a report is a
-// few megabytes at most, and writing it in one piece lets a failed write be
-// reported (and the partial file removed) instead of leaving a report that
-// looks complete but is not.
+// The text report. The whole text is built in memory first (a report is a
+// few megabytes at most) and written through a temporary file that replaces
+// the old report only when complete: a failed write is reported and never
+// leaves a report that looks complete but is not.
 #include "core/text_report.h"
 
 #include <cstdarg>
 #include <cstdio>
 
 #include "core/export_options.h"
+#include "core/file_replace.h"
 #include "core/program_texts.h"
 #include "core/run_abort.h"
 #include "core/run_host.h"
 #include "core/tile_store.h"
 #include "support/file_path.h"
+#include "support/text_scan.h"
 
 namespace {
 
@@ -83,18 +85,7 @@ std::string TextReportPath(const std::string& routePath) {
 }
 
 std::uint32_t StepWidthFromText(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > 0x80000000LL) value = 0x80000000LL;
-  }
-  if (negative) value = -value;
-  if (value > 0x7FFFFFFFLL) value = 0x7FFFFFFFLL;
-  std::uint32_t step = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+  const std::uint32_t step = static_cast<std::uint32_t>(SaturatedIntFromText(text));
   return step == 0 ? 1 : step;
 }
 
@@ -104,15 +95,10 @@ void WriteTextReportFile(const std::string& path, const std::string& report, boo
     errorText = FormatProgramText(kTextReportExists, path);
     if (!host.AskOkCancel(errorText, ProgramText(kTextCaptionQuestion))) throw kAbortDeclined;
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    errorText = FormatProgramText(kTextReportNotCreated, path);
-    throw kAbortReportNotCreated;
-  }
-  bool written = std::fwrite(report.data(), 1, report.size(), file) == report.size();
-  if (std::fclose(file) != 0) written = false;
+  const bool written = WriteFileReplacing(path, [&report](std::FILE* file) {
+    return std::fwrite(report.data(), 1, report.size(), file) == report.size();
+  });
   if (!written) {
-    std::remove(path.c_str());
     errorText = FormatProgramText(kTextReportNotCreated, path);
     throw kAbortReportNotCreated;
   }

@@ -57,10 +57,15 @@ Cell CellOf(double longitude, double latitude) {
   return cell;
 }
 
+inline std::uint32_t KeyOf(unsigned latitudeLetter, unsigned latitudeDegrees,
+                           unsigned longitudeLetter, unsigned longitudeDegrees) {
+  return (((latitudeLetter << 8) + latitudeDegrees) << 16) |
+         ((longitudeLetter << 8) + longitudeDegrees);
+}
+
 std::uint32_t CellKey(const Cell& cell) {
-  std::uint32_t high = (std::uint32_t(std::uint8_t(cell.latitudeLetter)) << 8) + cell.latitudeDegrees;
-  std::uint32_t low = (std::uint32_t(std::uint8_t(cell.longitudeLetter)) << 8) + cell.longitudeDegrees;
-  return (high << 16) | low;
+  return KeyOf(std::uint8_t(cell.latitudeLetter), cell.latitudeDegrees,
+               std::uint8_t(cell.longitudeLetter), cell.longitudeDegrees);
 }
 
 std::string CellName(const Cell& cell) {
@@ -138,13 +143,11 @@ double CTileStore::GetHeight(double longitude, double latitude) {
   const bool west = !(longitude >= 0), south = !(latitude >= 0);
   const unsigned lonDegrees = lambdaWhole + (west && lambda < kNoCellDegrees ? 1 : 0);
   const unsigned latDegrees = phiWhole + (south && phi < kNoCellDegrees ? 1 : 0);
-  const std::uint32_t key =
-      ((((south ? unsigned('S') : unsigned('N')) << 8) + latDegrees) << 16) |
-      (((west ? unsigned('W') : unsigned('E')) << 8) + lonDegrees);
+  const std::uint32_t key = KeyOf(south ? 'S' : 'N', latDegrees, west ? 'W' : 'E', lonDegrees);
   int slot = FindSlot(key);
   if (slot < 0) {
     slot = OldestSlot();
-    if (!LoadSlot(slot, key, TileName(longitude, latitude))) return 0.0;
+    LoadSlot(slot, key, TileName(longitude, latitude));
   }
 
   const double fx = kTileLastIndex * (lambda - lambdaWhole);
@@ -189,9 +192,10 @@ int CTileStore::OldestSlot() const {
   return oldest;
 }
 
-// Fills slot with the tile of the point; false when its archive is unusable
-// (the slot then stays empty). Throws on every other failure.
-bool CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) {
+// Fills slot with the tile of the point, or throws (the slot then stays
+// empty). Only regular files count: a folder, FIFO or device named like a
+// tile is never opened, so a lookup cannot block on it.
+void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) {
   stamps_[slot] = ++loadCounter_;
   keys_[slot] = 0;
   if (!memory_) {
@@ -206,11 +210,10 @@ bool CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) 
     std::string archive = (joined > 0 ? std::string(path) : tileFolder_ + name) + ".zip";
     if (joined <= 0 || GetFileKind(archive.c_str()) != kFileKindFile)
       Abort(kTextTileNotFound, name);
-    if (!LoadArchiveTile(slot, archive, name)) return false;
+    LoadArchiveTile(slot, archive, name);
   }
   keys_[slot] = key;
   ConvertToHostOrder(SlotBytes(slot));
-  return true;
 }
 
 void CTileStore::LoadLooseTile(int slot, const std::string& path, const std::string& name) {
@@ -218,17 +221,12 @@ void CTileStore::LoadLooseTile(int slot, const std::string& path, const std::str
   if (!ReadLooseTile(path, SlotBytes(slot))) Abort(kTextTileNotOpened, name);
 }
 
-bool CTileStore::LoadArchiveTile(int slot, const std::string& archivePath,
+// A damaged, truncated or foreign archive stops the run like a failed
+// extraction: a profile at 0 m would look like a result.
+void CTileStore::LoadArchiveTile(int slot, const std::string& archivePath,
                                  const std::string& name) {
-  switch (ReadTileFromArchive(archivePath, SlotBytes(slot))) {
-    case ArchiveTileResult::kLoaded:
-      return true;
-    case ArchiveTileResult::kUnusable:
-      return false;
-    case ArchiveTileResult::kNotUnpacked:
-      break;
-  }
-  Abort(kTextTileNotUnpacked, name);
+  if (ReadTileFromArchive(archivePath, SlotBytes(slot)) != ArchiveTileResult::kLoaded)
+    Abort(kTextTileNotUnpacked, name);
 }
 
 // ---- Checking a tile file on its own -----------------------------------------
@@ -247,6 +245,7 @@ bool EndsWithNoCase(const std::string& text, const char* ending) {
 }
 
 TileFileState ReadTileFile(const std::string& path, std::uint8_t* bytes) {
+  if (GetFileKind(path.c_str()) != kFileKindFile) return TileFileState::kNotOpened;
   if (EndsWithNoCase(path, ".zip")) {
     switch (ReadTileFromArchive(path, bytes)) {
       case ArchiveTileResult::kLoaded:

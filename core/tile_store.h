@@ -53,10 +53,10 @@ class CTileStore {
 
   // Height in metres at the point (degrees, east and north positive),
   // linearly interpolated in the triangle of the sample grid that holds it.
-  // Returns 0.0 without a message when the tile's archive is not usable.
   // Throws kAbortTileStore after setting the error text when the tile is
-  // missing, has the wrong size, cannot be read or unpacked, or the tile
-  // memory cannot be had.
+  // missing, has the wrong size, cannot be read, its archive cannot be
+  // opened or unpacked or holds no tile first, or the tile memory cannot be
+  // had.
   double GetHeight(double longitude, double latitude);
 
   // Frees the tile memory and empties every slot; the load counter stays.
@@ -71,9 +71,9 @@ class CTileStore {
  private:
   int FindSlot(std::uint32_t key) const;
   int OldestSlot() const;
-  bool LoadSlot(int slot, std::uint32_t key, const std::string& name);
+  void LoadSlot(int slot, std::uint32_t key, const std::string& name);
   void LoadLooseTile(int slot, const std::string& path, const std::string& name);
-  bool LoadArchiveTile(int slot, const std::string& archivePath, const std::string& name);
+  void LoadArchiveTile(int slot, const std::string& archivePath, const std::string& name);
   [[noreturn]] void Abort(int textNumber, const std::string& argument);
   std::uint8_t* SlotBytes(int slot);
   const std::uint16_t* SlotSamples(int slot) const;
@@ -91,7 +91,7 @@ class CTileStore {
 enum class TileFileState {
   kUsable,
   kWrongSize,         // a loose tile not of kTileBytes
-  kNotOpened,         // a loose tile that cannot be opened or read
+  kNotOpened,         // cannot be opened or read, or not a regular file
   kArchiveUnusable,   // not a ZIP archive, or its first entry is not a tile
   kNotUnpacked,       // the archive's first entry fails to unpack (CRC ...)
   kNoMemory,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/locations.h"
+#include "support/text_scan.h"
 
 namespace {
 
@@ -22,7 +23,14 @@ void CheckRoundTrip(const Location& location) {
   if (line.size() > std::size_t(kLocationLineLimit) || line.back() != '\n') std::abort();
   std::vector<Location> again = ParseLocations(line);
   if (again.size() != 1) std::abort();
-  bool plainName = location.name.size() < 600 && location.name.back() != '\\';
+  // The writer cuts a name so that the line stays within the limit: only a
+  // name that fits beside its numbers comes back whole. A line that reads as
+  // UTF-8 is converted on reading, so its name comes back changed.
+  const std::size_t numbers = line.size() - (line.rfind('"') + 1);
+  std::size_t quoted = location.name.size() + 2;
+  for (char c : location.name) quoted += c == '"';
+  bool plainName = quoted + numbers <= std::size_t(kLocationLineLimit) &&
+                   location.name.back() != '\\' && !IsUtf8BeyondAscii(line);
   if (plainName && again[0].name != location.name) std::abort();
   if (!NearlyEqual(location.longitude, again[0].longitude, 1e-6)) std::abort();
   if (!NearlyEqual(location.latitude, again[0].latitude, 1e-6)) std::abort();

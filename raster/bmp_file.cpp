@@ -5,6 +5,7 @@
 #include "raster/bmp_file.h"
 
 #include "raster/graphics_errors.h"
+#include "raster/little_endian.h"
 #include "raster/raster_image.h"
 #include "support/buffered_file.h"
 
@@ -14,14 +15,6 @@ const int kFileHeaderSize = 14;
 const int kInfoHeaderSize = 40;
 const int kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 
-void PutLe16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = std::uint8_t(v);
-  p[1] = std::uint8_t(v >> 8);
-}
-void PutLe32(std::uint8_t* p, std::uint32_t v) {
-  PutLe16(p, v);
-  PutLe16(p + 2, v >> 16);
-}
 
 // Bits per pixel of the file written for an image of the given bits.
 int FileBits(int imageBits) {

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <new>
 
+#include "raster/little_endian.h"
+
 namespace {
 
 typedef CRasterImage::FormatFamily Family;
@@ -22,16 +24,6 @@ std::uint32_t Green(std::uint32_t c) { return (c >> 8) & 0xFF; }
 std::uint32_t Red(std::uint32_t c) { return (c >> 16) & 0xFF; }
 std::uint32_t Rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return (r << 16) | (g << 8) | b; }
 
-void PutLe16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = std::uint8_t(v);
-  p[1] = std::uint8_t(v >> 8);
-}
-void PutLe32(std::uint8_t* p, std::uint32_t v) {
-  PutLe16(p, v);
-  PutLe16(p + 2, v >> 16);
-}
-std::uint32_t GetLe16(const std::uint8_t* p) { return p[0] | (std::uint32_t(p[1]) << 8); }
-std::uint32_t GetLe32(const std::uint8_t* p) { return GetLe16(p) | (GetLe16(p + 2) << 16); }
 
 // ---- Read and write one pixel, per format ----
 

@@ -31,6 +31,7 @@ enum FileKind {
   kFileKindFile = 1,
   kFileKindFolder = 2,
   kFileKindDriveRoot = 3,  // "C:\" or "C:" meaning a root (Windows only)
+  kFileKindSpecial = 4,    // a FIFO, device or socket: never read as a file
 };
 
 // One of FileKind. On POSIX "/" is a folder (2): there are no drive roots.
@@ -40,6 +41,13 @@ int GetFileKind(const char* path);
 // SearchFirst); -1 when nothing matches or the match is a folder. The full
 // 64-bit size: files above 4 GB do not wrap.
 std::int64_t GetFileSizeByName(const char* path);
+
+// True when both paths name one existing file, also through another
+// spelling, a link or (Windows) another case.
+bool IsSameFile(const char* a, const char* b);
+
+// True when the folder's entries can be listed (it exists and may be read).
+bool CanListFolder(const char* path);
 
 // Absolute form of path (GetFullPathNameA on Windows, the current directory
 // and a lexical clean-up of "." and ".." on POSIX); "" on failure.

@@ -149,7 +149,24 @@ int GetFileKind(const char* path) {
   if (!path || !*path || HasDriveLetter(path)) return kFileKindNone;
   struct stat info;
   if (stat(NativePath(path).c_str(), &info) != 0) return kFileKindNone;
-  return S_ISDIR(info.st_mode) ? kFileKindFolder : kFileKindFile;
+  if (S_ISDIR(info.st_mode)) return kFileKindFolder;
+  return S_ISREG(info.st_mode) ? kFileKindFile : kFileKindSpecial;
+}
+
+bool IsSameFile(const char* a, const char* b) {
+  if (!a || !b || !*a || !*b || HasDriveLetter(a) || HasDriveLetter(b)) return false;
+  struct stat first, second;
+  if (stat(NativePath(a).c_str(), &first) != 0 || stat(NativePath(b).c_str(), &second) != 0)
+    return false;
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool CanListFolder(const char* path) {
+  if (!path || !*path || HasDriveLetter(path)) return false;
+  DIR* folder = opendir(NativePath(path).c_str());
+  if (folder == nullptr) return false;
+  closedir(folder);
+  return true;
 }
 
 std::string FullPath(const char* path) {

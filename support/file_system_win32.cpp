@@ -68,7 +68,42 @@ int GetFileKind(const char* path) {
   }
   DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return kFileKindNone;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? kFileKindFolder : kFileKindFile;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kFileKindFolder;
+  return (attributes & FILE_ATTRIBUTE_DEVICE) ? kFileKindSpecial : kFileKindFile;
+}
+
+namespace {
+
+bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION& information) {
+  HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = GetFileInformationByHandle(file, &information) != 0;
+  CloseHandle(file);
+  return known;
+}
+
+}  // namespace
+
+bool IsSameFile(const char* a, const char* b) {
+  if (!a || !b || !*a || !*b) return false;
+  BY_HANDLE_FILE_INFORMATION first, second;
+  if (!FileIdentity(a, first) || !FileIdentity(b, second)) return false;
+  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+bool CanListFolder(const char* path) {
+  if (!path || !*path) return false;
+  std::string pattern = path;
+  AppendSeparator(pattern);
+  pattern += "*";
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  FindClose(search);
+  return true;
 }
 
 std::string FullPath(const char* path) {

@@ -291,6 +291,59 @@ int DecodeUtf8(const char* text, std::uint32_t& codePoint) {
   return length;
 }
 
+// ---- Code page 1252 -----------------------------------------------------------------------
+
+namespace {
+
+// Code points of the bytes 0x80-0x9F; the rest of code page 1252 is Latin-1.
+const std::uint16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+}  // namespace
+
+std::uint32_t Cp1252ToCodePoint(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+}
+
+char CodePointToCp1252(std::uint32_t codePoint) {
+  if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<char>(codePoint);
+  for (int i = 0; i < 32; ++i)
+    if (kHighControls[i] == codePoint) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
+bool IsUtf8BeyondAscii(const std::string& text) {
+  bool beyond = false;
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {  // the zero byte too
+      ++i;
+      continue;
+    }
+    std::uint32_t codePoint = 0;
+    const int length = DecodeUtf8(text.c_str() + i, codePoint);
+    if (length < 2) return false;
+    beyond = true;
+    i += static_cast<std::size_t>(length);
+  }
+  return beyond;
+}
+
+std::string Utf8ToCp1252(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    std::uint32_t codePoint = static_cast<unsigned char>(text[i]);
+    const int length = codePoint == 0 ? 1 : DecodeUtf8(text.c_str() + i, codePoint);
+    out += CodePointToCp1252(codePoint);
+    i += static_cast<std::size_t>(length);
+  }
+  return out;
+}
+
 // ---- Letter case --------------------------------------------------------------------------
 
 namespace {
@@ -788,4 +841,19 @@ double ParseDecimal(const char* text, const char** end) {
   if (!FastPath(span, value)) value = SlowPath(span);
   if (end) *end = p;
   return negative ? -value : value;
+}
+
+std::int32_t SaturatedIntFromText(const std::string& text) {
+  constexpr std::int64_t kBeyond = 0x80000000LL;  // |INT32_MIN|
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kBeyond) value = kBeyond;
+  }
+  if (negative) return static_cast<std::int32_t>(-value);
+  return static_cast<std::int32_t>(value < kBeyond ? value : kBeyond - 1);
 }

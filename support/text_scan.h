@@ -8,6 +8,7 @@
 // the terminating zero, so a scanner never runs past the end of a text.
 #pragma once
 #include <cstdint>
+#include <string>
 
 // ---- Character classes ------------------------------------------------------
 // A byte belongs to every class whose bit is set in its table entry.
@@ -94,6 +95,21 @@ int GetToken(char* destination, const char* source, int size, char escape, char 
 // (code point 0) at the terminating zero.
 int DecodeUtf8(const char* text, std::uint32_t& codePoint);
 
+// ---- Code page 1252 -------------------------------------------------------------------
+// The program's texts and files are code page 1252. Its five undefined bytes
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for their own value, as Windows maps
+// them, so every byte has a code point and back.
+
+std::uint32_t Cp1252ToCodePoint(unsigned char byte);
+// The byte of a code point, '?' for one that code page 1252 lacks.
+char CodePointToCp1252(std::uint32_t codePoint);
+// True when the bytes (zero bytes included) are well-formed UTF-8 with at
+// least one sequence beyond ASCII: such a text is taken for UTF-8, not for
+// code page 1252, whose letters rarely form valid sequences.
+bool IsUtf8BeyondAscii(const std::string& text);
+// A well-formed UTF-8 text in code page 1252.
+std::string Utf8ToCp1252(const std::string& text);
+
 // Rewrites letter case by word. With kNormalizeCaseNames a name holding a
 // small letter is copied unchanged; otherwise each letter after a letter or
 // digit becomes small. Bit 0x200 also lowers the whole extension behind the
@@ -173,3 +189,8 @@ int MatchPattern(const char* pattern, int patternLength, const char* text, int t
 // decimal prefix. Without any digit the result is 0 and *end == text.
 // Values beyond the range of double give +-infinity or +-0 like strtod.
 double ParseDecimal(const char* text, const char** end);
+
+// The whole number at the start of an entry field's text: blanks and tabs,
+// an optional sign, decimal digits; anything after them is ignored. Values
+// beyond 32 bits saturate at INT32_MIN / INT32_MAX; no digits give 0.
+std::int32_t SaturatedIntFromText(const std::string& text);

@@ -3,17 +3,13 @@
 // undefined keep their own value, as Windows maps them, so nothing is lost.
 #include "app/cli/console_text.h"
 
+#include <unistd.h>
+
 #include <cstdint>
 
-namespace {
+#include "support/text_scan.h"
 
-// Code points of the bytes 0x80-0x9F; the rest of code page 1252 is Latin-1.
-const std::uint16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+namespace {
 
 void AppendUtf8(std::string& out, std::uint32_t codePoint) {
   if (codePoint < 0x80) {
@@ -32,9 +28,7 @@ std::string Cp1252ToUtf8(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    bool control = byte >= 0x80 && byte < 0xA0;
-    AppendUtf8(out, control ? kHighControls[byte - 0x80] : byte);
+    AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
   }
   return out;
 }
@@ -45,3 +39,5 @@ void WriteConsoleText(std::FILE* stream, const std::string& text) {
   std::string utf8 = Cp1252ToUtf8(text);
   std::fwrite(utf8.data(), 1, utf8.size(), stream);
 }
+
+bool CanAskAtConsole() { return isatty(0) != 0; }

@@ -135,7 +135,8 @@ int RunTilesCommand(int argc, char** argv) {
     WriteConsoleText(stderr, "tolmaric tiles: no folder given (see tolmaric tiles --help)\n");
     return kExitUsage;
   }
-  if (GetFileKind(folder) < kFileKindFolder) {
+  const int kind = GetFileKind(folder);
+  if (kind != kFileKindFolder && kind != kFileKindDriveRoot) {
     WriteConsoleText(stderr, std::string("tolmaric tiles: not a folder: ") + folder + "\n");
     return kExitUsage;
   }

@@ -89,6 +89,38 @@ TEST_F(RegistryStore, ADamagedFileReadsAsEmptyAndIsKeptAside) {
   EXPECT_NE(std::string::npos, ReadWholeFile(store_).find("dword:00000320"));
 }
 
+TEST_F(RegistryStore, EveryDamagedFileIsKeptAsideWithoutReplacingAnEarlierOne) {
+  std::filesystem::create_directories(folder_ + "/tolmaric");
+  for (const char* damaged : {"first damage\n", "second damage\n", "third damage\n"}) {
+    ASSERT_TRUE(WriteWholeFile(store_, damaged));
+    CRegistry key;
+    ASSERT_TRUE(key.Open(0, "Software\\Orvane\\Tolmaric", CRegistry::kOpenOrCreate));
+  }
+  EXPECT_EQ("first damage\n", ReadWholeFile(store_ + ".corrupt"));
+  EXPECT_EQ("second damage\n", ReadWholeFile(store_ + ".corrupt.2"));
+  EXPECT_EQ("third damage\n", ReadWholeFile(store_ + ".corrupt.3"));
+}
+
+// A store that cannot be read is left as it is: nothing is read from it and
+// every change fails instead of replacing it with a store of defaults.
+TEST_F(RegistryStore, AStoreThatCannotBeReadIsNeverReplaced) {
+  std::filesystem::create_directories(store_ + "/inside");
+  CRegistry key;
+  EXPECT_FALSE(key.Open(0, "Software\\Orvane\\Tolmaric", CRegistry::kOpenOrCreate));
+  EXPECT_TRUE(std::filesystem::is_directory(store_ + "/inside"));
+  std::filesystem::remove_all(store_);
+  const std::string kept = "[HKEY_CURRENT_USER\\K]\n\"A\"=dword:00000001\n";
+  ASSERT_TRUE(WriteWholeFile(store_, kept));
+  std::filesystem::permissions(store_, std::filesystem::perms::none);
+  if (std::FILE* readable = std::fopen(store_.c_str(), "rb")) {
+    std::fclose(readable);
+    GTEST_SKIP() << "running with rights that read any file";
+  }
+  EXPECT_FALSE(key.Open(0, "K", CRegistry::kOpenOrCreate));
+  std::filesystem::permissions(store_, std::filesystem::perms::owner_read);
+  EXPECT_EQ(kept, ReadWholeFile(store_));
+}
+
 TEST_F(RegistryStore, DamagedLinesOfEveryKindAreRejected) {
   std::filesystem::create_directories(folder_ + "/tolmaric");
   const char* lines[] = {

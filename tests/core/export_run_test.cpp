@@ -12,35 +12,12 @@
 
 #include "core/locations.h"
 #include "core/program_texts.h"
-#include "core/run_host.h"
 #include "core/tile_store.h"
 #include "support/file_path.h"
 #include "tests/common/test_paths.h"
+#include "tests/core/recording_host.h"
 
 namespace {
-
-struct Message {
-  std::string text, caption;
-  IRunHost::Icon icon;
-};
-
-class RecordingHost : public IRunHost {
- public:
-  void ShowMessage(const std::string& text, const std::string& caption, Icon icon) override {
-    messages.push_back({text, caption, icon});
-  }
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    questions.push_back({text, caption, Icon::Exclamation});
-    return answerOk;
-  }
-  void SetWaitCursor(bool waiting) override { cursor.push_back(waiting); }
-  void OpenWithShell(const std::string& path) override { opened.push_back(path); }
-
-  bool answerOk = true;
-  std::vector<Message> messages, questions;
-  std::vector<bool> cursor;
-  std::vector<std::string> opened;
-};
 
 class RecordingSaver : public ISettingsSaver {
  public:
@@ -185,6 +162,40 @@ TEST_F(ExportRun, APictureThatCannotBeSavedIsNamedAfterTheReport) {
   EXPECT_TRUE(Exists(Report()));
   ASSERT_EQ(1u, host_.messages.size());
   EXPECT_EQ("Die Datei " + Picture() + " konnte nicht erstellt werden !", host_.messages[0].text);
+}
+
+TEST_F(ExportRun, AnOutputIsNeverWrittenOverItsOwnRoute) {
+  const std::string kml = ReadWholeFile(route_);
+  options_.TextOn = 1;
+  struct Case {
+    std::string route;
+    ExportOutcome outcome;
+    std::string message;
+  } cases[] = {
+      {folder_ + "/route.txt", ExportOutcome::kReportFailed,
+       "Die Datei " + folder_ + "/route.txt konnte nicht erzeugt werden !"},
+      {folder_ + "/route.bmp", ExportOutcome::kPictureFailed,
+       "Die Datei " + folder_ + "/route.bmp konnte nicht erstellt werden !"},
+  };
+  for (const Case& test : cases) {
+    host_ = RecordingHost();
+    ASSERT_TRUE(WriteWholeFile(test.route, kml));
+    options_.RoutePath = test.route;
+    options_.TextOn = test.outcome == ExportOutcome::kReportFailed;
+    EXPECT_EQ(test.outcome, Run());
+    EXPECT_EQ(kml, ReadWholeFile(test.route));
+    ASSERT_EQ(1u, host_.messages.size());
+    EXPECT_EQ(test.message, host_.messages[0].text);
+    EXPECT_TRUE(host_.questions.empty());
+  }
+  // The report's name reaching the route through a second link.
+  options_.RoutePath = route_;
+  options_.BmpOn = 0;
+  options_.TextOn = 1;
+  std::filesystem::create_hard_link(route_, Report());
+  EXPECT_EQ(ExportOutcome::kReportFailed, Run());
+  EXPECT_EQ(kml, ReadWholeFile(route_));
+  EXPECT_FALSE(Exists(Picture()));
 }
 
 TEST_F(ExportRun, ASizeOfZeroDrawsTheDefaultButIsStoredAsZero) {

@@ -2,6 +2,7 @@
 // disk (and that it survives the next read), and which samples a route marks
 // as passing a place.
 #include "core/locations.h"
+#include "core/file_replace.h"
 
 #include <gtest/gtest.h>
 
@@ -77,16 +78,37 @@ TEST(LocationFile, LinesWithoutANameAreSkipped) {
   EXPECT_EQ(read[0].name, "X");
 }
 
-TEST(LocationFile, OverlongLinesAreReadInPiecesAndZeroBytesEndALine) {
-  std::vector<Location> read = ParseLocations(std::string(2000, 'a') + "\n");
+TEST(LocationFile, OverlongLinesAreSkippedWholeAndZeroBytesEndALine) {
+  std::vector<Location> read =
+      ParseLocations("Before 1 2 3\n" + std::string(3000, 'a') + "\nAfter 4 5 6\n" + std::string(1024, 'b'));
   ASSERT_EQ(read.size(), 2u);
-  EXPECT_EQ(read[0].name, std::string(1023, 'a'));
-  EXPECT_EQ(read[1].name, std::string(977, 'a'));
+  EXPECT_EQ(read[0].name, "Before");
+  EXPECT_EQ(read[1].name, "After");
+  read = ParseLocations(std::string(1023, 'c') + "\n" + std::string(1023, 'd'));  // just fit
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].name, std::string(1023, 'c'));
+  EXPECT_EQ(read[1].name, std::string(1023, 'd'));
   read = ParseLocations(std::string("Zero 1\0 2 3\nNext 4 5 6\n", 23));
   ASSERT_EQ(read.size(), 2u);
   EXPECT_EQ(read[0].longitude, 1.0);
   EXPECT_EQ(read[0].latitude, 0.0);
   EXPECT_EQ(read[1].name, "Next");
+}
+
+TEST(LocationFile, Utf8FilesAreReadInTheProgramsCodePage) {
+  // Byte-order mark, then "Muenchen" with its u-umlaut, the euro sign, and a letter that code
+  // page 1252 lacks.
+  std::vector<Location> read =
+      ParseLocations("\xEF\xBB\xBF\"M\xC3\xBC" "nchen\" 11.5 48.1 500\n"
+                     "\"\xE2\x82\xAC \xC5\x81\xC3\xB3" "d\xC5\xBA\" 1 2 3\n");
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].name, "M\xFC" "nchen");
+  EXPECT_EQ(read[0].longitude, 11.5);
+  EXPECT_EQ(read[1].name, "\x80 ?\xF3" "d?");
+  // Code page 1252 that is no valid UTF-8 stays as it is.
+  read = ParseLocations("\"M\xFC" "nchen\" 1 2 3\n\"\xC3\" 1 2 3\n");
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].name, "M\xFC" "nchen");
 }
 
 TEST(LocationFile, AMissingFileYieldsNothing) {
@@ -152,7 +174,7 @@ TEST(LocationWriter, SkipsNamelessRowsAndLeavesNoTemporaryFile) {
   WriteWholeFile(path, "old content\n");
   ASSERT_TRUE(WriteLocationsFile(path, {{"", 1, 2, 3}, {"B", 1, 2, 3}}));
   EXPECT_EQ(ReadWholeFile(path), "\"B\"\t+1.000000\t+2.000000\t3.00\n");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(ReplacingTemporaryPath(path)));
   ASSERT_TRUE(WriteLocationsFile(path, {}));
   EXPECT_EQ(ReadWholeFile(path), "");
 }
@@ -163,7 +185,7 @@ TEST(LocationWriter, AFileThatCannotBeWrittenKeepsTheOldOne) {
   const std::string path = folder.File(kLocationsFileName);
   WriteWholeFile(path, "\"Old\"\t+1.000000\t+2.000000\t3.00\n");
   // Something that is not a file already sits where the temporary file goes.
-  std::filesystem::create_directory(path + ".tmp");
+  std::filesystem::create_directory(ReplacingTemporaryPath(path));
   EXPECT_FALSE(WriteLocationsFile(path, {{"New", 1, 2, 3}}));
   EXPECT_EQ(ReadWholeFile(path), "\"Old\"\t+1.000000\t+2.000000\t3.00\n");
 }

@@ -21,7 +21,7 @@
 #include "core/program_texts.h"
 #include "core/route_reader.h"
 #include "core/run_abort.h"
-#include "core/run_host.h"
+#include "tests/core/recording_host.h"
 #include "core/tile_store.h"
 #include "raster/bmp_file.h"
 #include "raster/builtin_font.h"
@@ -129,20 +129,6 @@ std::uint64_t Fnv1a(const std::string& bytes) {
   for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ULL;
   return hash;
 }
-
-class RecordingHost : public IRunHost {
- public:
-  bool answer = true;
-  std::vector<std::string> questions, captions, opened;
-  void ShowMessage(const std::string&, const std::string&, Icon) override {}
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    questions.push_back(text);
-    captions.push_back(caption);
-    return answer;
-  }
-  void SetWaitCursor(bool) override {}
-  void OpenWithShell(const std::string& path) override { opened.push_back(path); }
-};
 
 }  // namespace
 
@@ -396,9 +382,10 @@ TEST(ChartPicture, LabelsStackWhileTheyOverlap) {
   EXPECT_EQ(chart.image.GetPixel(80, 78), kWhite);
 }
 
-TEST(ChartPicture, NoLocationLineWhereTheProfileRisesAboveIt) {
-  // A fixed height of 1 m sends sample 10 (5 m) far above the picture; its
-  // line would have to run upwards, over the bar, into the label band.
+TEST(ChartPicture, ALocationLineRunsUpwardsWhereTheProfileRisesAboveIt) {
+  // A fixed height of 1 m sends sample 10 (5 m) far above the picture: the
+  // line's length is negative and it runs up from its start (row 60) over
+  // the bar, so the place stays marked; below its start the bar is intact.
   std::vector<double> heights(300, 0.0);
   heights[10] = 5.0;
   std::vector<ProfileSample> samples = SamplesOfHeights(heights);
@@ -410,7 +397,9 @@ TEST(ChartPicture, NoLocationLineWhereTheProfileRisesAboveIt) {
   options.fixedHeight = 1;
   Chart chart;
   Draw(chart, samples, options, 0.0, locations, 1);
-  for (int row = 0; row <= 278; ++row) {
+  for (int row = 0; row < 40; ++row) ASSERT_EQ(chart.image.GetPixel(50, row), 0xCCCCCCu) << row;
+  for (int row = 57; row <= 60; ++row) ASSERT_EQ(chart.image.GetPixel(50, row), 0xCCCCCCu) << row;
+  for (int row = 61; row <= 278; ++row) {
     ASSERT_NE(chart.image.GetPixel(50, row), 0xCCCCCCu) << row;
     ASSERT_NE(chart.image.GetPixel(50, row), kWhite) << row;
   }
@@ -660,15 +649,15 @@ TEST_F(ChartStep, AsksBeforeReplacingAndKeepsTheFileOnCancel) {
   const std::string picture = folder_ + "/andorra.bmp";
   ASSERT_TRUE(WriteWholeFile(picture, "old"));
   SetProgramText(kTextCaptionQuestion, "Question");
-  host_.answer = false;
+  host_.answerOk = false;
   EXPECT_EQ(Run(), kAbortDeclined);
   ASSERT_EQ(host_.questions.size(), 1u);
-  EXPECT_EQ(host_.questions[0], FormatProgramText(kTextPictureExists, picture));
-  EXPECT_EQ(host_.captions[0], "Frage");  // the built-in caption, whatever the language
+  EXPECT_EQ(host_.questions[0].text, FormatProgramText(kTextPictureExists, picture));
+  EXPECT_EQ(host_.questions[0].caption, "Frage");  // the built-in caption, whatever the language
   EXPECT_EQ(ReadWholeFile(picture), "old");
   EXPECT_TRUE(host_.opened.empty());
 
-  host_.answer = true;
+  host_.answerOk = true;
   options_.BmpShow = 0;
   EXPECT_EQ(Run(), 0) << errorText_;
   EXPECT_EQ(ReadWholeFile(picture).size(), 54u + 3072u * 768u);

@@ -183,3 +183,21 @@ TEST_F(SamplerTest, AnUnaffordableSampleCountReportsLackOfMemory) {
     EXPECT_TRUE(samples_.empty());
   }
 }
+
+// 179.9 E to 179.9 W is 0.2 degrees across the meridian, not 359.8 back
+// around the globe: every sample lies on the short way, in -180 ... 180, on
+// the two tiles beside the meridian.
+TEST_F(SamplerTest, ARouteAcrossTheMeridianTakesTheShortWay) {
+  WriteWholeFile(folder_.File("N10E179.hgt"), FlatTileBytes(100));
+  WriteWholeFile(folder_.File("N10W180.hgt"), FlatTileBytes(200));
+  const std::vector<double> lon = {179.9, -179.9}, lat = {10.5, 10.5};
+  const double length = RouteLength(lon.data(), lat.data(), 2);
+  ASSERT_NEAR(length, 21866.0, 10.0);
+  const int n = Sample(lon, lat, 1000.0, MaxSamplesForStep(length, 1000.0));
+  ASSERT_EQ(n, 22);
+  for (const ProfileSample& s : samples_) {
+    EXPECT_TRUE(s.longitude >= 179.9 || s.longitude <= -179.9) << s.longitude;
+    EXPECT_EQ(s.height, s.longitude > 0 ? 100.0 : 200.0) << s.longitude;
+  }
+  EXPECT_NEAR(samples_.back().longitude, -179.9 - 0.2 * (length - 21000.0) / length, 1e-9);
+}

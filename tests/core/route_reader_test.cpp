@@ -78,9 +78,17 @@ TEST(RouteTriples, SpacesAfterTheCommasKeepTheTupleTogether) {
 TEST(RouteTriples, SignsExponentsAndOddTokens) {
   Route route = Parse(LineString("+008.5155383,+48.2662716,768 1e1,-.5e-1,0 -abc,.x,0"));
   EXPECT_EQ((Points{{8.5155383, 48.2662716}, {10.0, -0.05}, {0.0, 0.0}}), route.points);
-  // Not numbers by the decimal syntax: they read as their decimal prefix.
-  route = Parse(LineString("-inf,1.5,0 0x1A,2.5,0"));
-  EXPECT_EQ((Points{{0.0, 1.5}, {0.0, 2.5}}), route.points);
+  // Not a number by the decimal syntax: it reads as its decimal prefix.
+  route = Parse(LineString("0x1A,2.5,0 1,2,0"));
+  EXPECT_EQ((Points{{0.0, 2.5}, {1.0, 2.0}}), route.points);
+}
+
+TEST(RouteTriples, CoordinatesThatAreNoNumbersMakeTheWrongFormat) {
+  for (const char* list : {"1.5,2.5,0 nan,2.5,0", "1.5,2.5,0 -inf,2.5,0", "1.5,2.5,0 2.5,Infinity,0",
+                           "1.5,2.5,0 1e99999,2.5,0", "1.5,-1e400,0 2.5,2.5,0", "NaN,1,0 1,1,0"})
+    EXPECT_EQ(kRouteWrongFormat, Parse(LineString(list)).result) << list;
+  // An altitude is skipped unread, whatever it is.
+  EXPECT_EQ(2, Parse(LineString("1.5,2.5,1e99999 2.5,3.5,0")).result);
 }
 
 // ---- Routes without altitudes -----------------------------------------------------------
@@ -115,9 +123,11 @@ TEST(RouteDecimalCommas, CommaTriplesReadAsDecimals) {
   EXPECT_EQ((Points{{11.5, 47.25}, {11.6, 47.3}}), route.points);
 }
 
-TEST(RouteDecimalCommas, AFirstNumberWithoutFractionTriggersTheConversion) {
-  // 11,47.5,0 becomes the single token 11.47.5.0: no coordinates.
-  EXPECT_EQ(kRouteNoCoordinates, Parse(LineString("11,47.5,0")).result);
+TEST(RouteDecimalCommas, AWholeFirstNumberIsNoDecimalComma) {
+  EXPECT_EQ((Points{{11.0, 47.5}}), Parse(LineString("11,47.5,0")).points);
+  EXPECT_EQ((Points{{9.0, 47.5}, {9.01, 47.51}}), Parse(LineString("9,47.5,0 9.01,47.51,0")).points);
+  EXPECT_EQ((Points{{9.0, 47.0}, {10.0, 48.0}}), Parse(LineString("9,47,0 10,48,0")).points);
+  EXPECT_EQ((Points{{9.0, 47.0}, {10.0, 48.0}}), Parse(LineString("9,47 10,48")).points);
 }
 
 TEST(RouteDecimalCommas, NumberTextIsReadWhateverTheProcessLocale) {
@@ -190,9 +200,8 @@ TEST(RouteDamage, AZeroByteEndsTheList) {
 TEST(RouteDamage, OneVeryLongToken) {
   std::string digits(5000000, '7');
   EXPECT_EQ(kRouteNoCoordinates, Parse(LineString(digits)).result);
-  Route route = Parse(LineString(digits + " 1.5 2.5"));
-  EXPECT_EQ(1, route.result);
-  EXPECT_EQ(std::numeric_limits<double>::infinity(), route.points[0].first);
+  // Five million digits overflow: no coordinate.
+  EXPECT_EQ(kRouteWrongFormat, Parse(LineString(digits + " 1.5 2.5")).result);
   std::string fraction = "0." + std::string(3000000, '0') + "1";
   EXPECT_EQ((Points{{0.0, 1.5}}), Parse(LineString(fraction + ",1.5,0")).points);
 }

@@ -16,7 +16,7 @@
 #include "core/program_texts.h"
 #include "core/route_reader.h"
 #include "core/run_abort.h"
-#include "core/run_host.h"
+#include "tests/core/recording_host.h"
 #include "core/tile_store.h"
 #include "tests/common/test_paths.h"
 #include "tests/core/tile_fixtures.h"
@@ -87,21 +87,6 @@ std::string Format(const std::vector<ProfileSample>& samples, bool locations, bo
   return FormatTextReport(samples.data(), static_cast<int>(samples.size()), HandMadeLocations(),
                           content, config, length);
 }
-
-// A host that answers questions as told and records what it was asked.
-class RecordingHost : public IRunHost {
- public:
-  bool answer = true;
-  std::vector<std::string> questions, captions, opened;
-  void ShowMessage(const std::string&, const std::string&, Icon) override {}
-  bool AskOkCancel(const std::string& text, const std::string& caption) override {
-    questions.push_back(text);
-    captions.push_back(caption);
-    return answer;
-  }
-  void SetWaitCursor(bool) override {}
-  void OpenWithShell(const std::string& path) override { opened.push_back(path); }
-};
 
 }  // namespace
 
@@ -200,14 +185,14 @@ TEST_F(ReportStep, WritesTheReportBesideTheRouteAndOpensItIfAsked) {
 TEST_F(ReportStep, AnExistingReportIsReplacedOnlyAfterOk) {
   const std::string path = folder_.File("Runde.txt");
   WriteWholeFile(path, "keep me");
-  host_.answer = false;
+  host_.answerOk = false;
   EXPECT_EQ(ExportCode(), kAbortDeclined);
   EXPECT_EQ(ReadWholeFile(path), "keep me");
   ASSERT_EQ(host_.questions.size(), 1u);
-  EXPECT_EQ(host_.questions[0], "Die Datei " + path + " existiert bereits !\nSoll sie \xFC"
+  EXPECT_EQ(host_.questions[0].text, "Die Datei " + path + " existiert bereits !\nSoll sie \xFC"
                                 "berschrieben werden ?");
-  EXPECT_EQ(host_.captions[0], "Frage");
-  host_.answer = true;
+  EXPECT_EQ(host_.questions[0].caption, "Frage");
+  host_.answerOk = true;
   EXPECT_EQ(ExportCode(), 0);
   EXPECT_NE(ReadWholeFile(path), "keep me");
   EXPECT_TRUE(host_.opened.empty());

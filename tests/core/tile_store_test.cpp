@@ -201,18 +201,24 @@ TEST(ArchiveTiles, GiveTheSameProfileAsTheLooseTile) {
   }
 }
 
-TEST(ArchiveTiles, UnusableArchivesGiveZeroWithoutMessageAndAreTriedAgain) {
+// A half-downloaded, foreign or tile-less archive stops the run with the
+// unpack text once, instead of a flat profile at 0 m.
+TEST(ArchiveTiles, UnusableArchivesAbortWithTheUnpackText) {
   TempFolder folder;
-  WriteWholeFile(folder.File("N10E010.hgt.zip"), "PK but not really a zip file");
+  std::string tile = FlatTileBytes(700);
+  std::string whole = MakeStoredZip({{"N10E010.hgt", tile}});
+  WriteWholeFile(folder.File("N10E010.hgt.zip"), whole.substr(0, whole.size() / 2));
   WriteWholeFile(folder.File("N10E011.hgt.zip"),
-                 MakeStoredZip({{"readme.txt", "SRTM3 tile"}, {"N10E011.hgt", FlatTileBytes(700)}}));
+                 MakeStoredZip({{"readme.txt", "SRTM3 tile"}, {"N10E011.hgt", tile}}));
+  WriteWholeFile(folder.File("N10E012.hgt.zip"), "PK but not really a zip file");
   std::string errorText;
   CTileStore store(errorText, folder.Path());
-  EXPECT_EQ(store.GetHeight(10.5, 10.5), 0.0);
-  EXPECT_EQ(store.GetHeight(10.6, 10.6), 0.0);
-  EXPECT_EQ(store.LoadCounter(), 2u);  // opened again for the second point
-  EXPECT_EQ(store.GetHeight(11.5, 10.5), 0.0);
-  EXPECT_EQ(errorText, "");
+  EXPECT_EQ(AbortText(store, errorText, 10.5, 10.5),
+            "Die Datei N10E010.hgt konnte nicht entpackt werden !");
+  EXPECT_EQ(AbortText(store, errorText, 11.5, 10.5),
+            "Die Datei N10E011.hgt konnte nicht entpackt werden !");
+  EXPECT_EQ(AbortText(store, errorText, 12.5, 10.5),
+            "Die Datei N10E012.hgt konnte nicht entpackt werden !");
   for (int slot = 0; slot < kTileSlots; ++slot) EXPECT_EQ(store.SlotKey(slot), 0u);
 }
 
