@@ -10,6 +10,7 @@
 #include "core/profile_sampler.h"
 #include "core/profile_statistics.h"
 #include "core/program_texts.h"
+#include "core/route_formats.h"
 #include "core/route_reader.h"
 #include "core/run_abort.h"
 #include "core/run_host.h"
@@ -83,7 +84,7 @@ ExportOutcome RunExport(const ExportOptions& entered, const CLocationTable& loca
   host.SetWaitCursor(true);
 
   std::vector<double> longitudes, latitudes;
-  int points = ReadKmlRoute(options.RoutePath.c_str(), longitudes, latitudes);
+  int points = ReadRoute(options.RoutePath.c_str(), longitudes, latitudes);
   if (points < 1) {
     host.SetWaitCursor(false);
     ShowError(host, ProgramText(RouteMessage(points)));

@@ -5,8 +5,10 @@
 // same bits and hence byte-identical reports.
 #include "core/profile_sampler.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
+#include <set>
 #include <stdexcept>
 
 #include "core/portable_math.h"
@@ -93,7 +95,58 @@ ProfileSample MakeSample(double longitude, double latitude, double height, doubl
   return ProfileSample{longitude, latitude, height, distance, step, slope, kNoLocation};
 }
 
+// Collects names in the order first seen.
+class TileNameList {
+ public:
+  void Add(double longitude, double latitude) {
+    std::string name = TileName(WrapLongitude(longitude), latitude);
+    if (seen_.insert(name).second) names_.push_back(name);
+  }
+  std::vector<std::string> Take() { return std::move(names_); }
+
+ private:
+  std::set<std::string> seen_;
+  std::vector<std::string> names_;
+};
+
+// Beyond this many degrees a segment's cells are not walked: such a
+// "segment" comes from coordinates that are no position on earth.
+constexpr double kLongestWalk = 400.0;
+
+// Every cell the straight line from (lon, lat) over (dLon, dLat) crosses:
+// the line is cut where it meets a whole degree, and each piece lies in the
+// cell of its midpoint.
+void AddSegmentCells(double lon, double lat, double dLon, double dLat, TileNameList& names) {
+  if (!(std::fabs(dLon) < kLongestWalk && std::fabs(dLat) < kLongestWalk)) return;
+  std::vector<double> cuts{0.0, 1.0};
+  auto addCuts = [&cuts](double start, double delta) {
+    if (delta == 0.0) return;
+    double end = start + delta;
+    for (double degree = std::ceil(std::min(start, end)); degree <= std::max(start, end); degree += 1.0)
+      cuts.push_back((degree - start) / delta);
+  };
+  addCuts(lon, dLon);
+  addCuts(lat, dLat);
+  std::sort(cuts.begin(), cuts.end());
+  for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+    double t = (cuts[i] + cuts[i + 1]) / 2;
+    if (cuts[i + 1] > cuts[i]) names.Add(lon + t * dLon, lat + t * dLat);
+  }
+}
+
 }  // namespace
+
+std::vector<std::string> RouteTileNames(const double* longitudes, const double* latitudes, int count) {
+  TileNameList names;
+  for (int i = 0; i < count; ++i) {
+    names.Add(longitudes[i], latitudes[i]);
+    if (i + 1 == count) break;
+    const double dLon = ShortLongitudeDifference(longitudes[i + 1] - longitudes[i]);
+    AddSegmentCells(longitudes[i], latitudes[i], dLon, latitudes[i + 1] - latitudes[i], names);
+    names.Add(longitudes[i + 1], latitudes[i + 1]);
+  }
+  return names.Take();
+}
 
 int SampleProfile(const double* longitudes, const double* latitudes, int count, double step,
                   std::int64_t maxSamples, CTileStore& tiles, std::string& errorText,

@@ -43,6 +43,13 @@ double RouteLength(const double* longitudes, const double* latitudes, int count)
 // length); at least 1.
 std::int64_t MaxSamplesForStep(double routeLength, double step);
 
+// The tile names (N47E011.hgt) of every cell the route passes, in the order
+// the route first reaches them: the cells of its points and of the straight
+// lines in degrees between them (the short way across the 180 degree
+// meridian), on which its samples lie. A sample can only ask for one of
+// these tiles, whatever the step width.
+std::vector<std::string> RouteTileNames(const double* longitudes, const double* latitudes, int count);
+
 // Steps s metres at a time along the route (a step below 1 m is taken as
 // 1 m) and asks the tile store for the height of each sample: samples at 0,
 // s, 2s, ... from the start as long as they lie on the route and fewer than

@@ -244,6 +244,12 @@ int ReadKmlRoute(const char* path, std::vector<double>& longitudes,
   }
 }
 
+bool HasGeometryKeyword(const char* text) {
+  for (const char* keyword : kGeometryKeywords)
+    if (FindNoCase(text, keyword) >= 0) return true;
+  return false;
+}
+
 int RouteResultTextNumber(int result) {
   switch (result) {
     case kRouteNotOpened: return kTextRouteNotOpened;

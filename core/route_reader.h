@@ -28,6 +28,10 @@ int ReadKmlRoute(const char* path, std::vector<double>& longitudes,
 int ParseKmlRoute(std::string text, std::vector<double>& longitudes,
                   std::vector<double>& latitudes);
 
+// Whether text (up to its first zero byte) holds one of the geometry
+// keywords the reader starts from, in any letter case.
+bool HasGeometryKeyword(const char* text);
+
 // The number of the program text that tells the user about a result below 1
 // (kTextRouteNotOpened ... kTextRouteUnknownError); 0 for a point count.
 int RouteResultTextNumber(int result);

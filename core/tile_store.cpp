@@ -2,7 +2,9 @@
 // the hot path is a key compare over four slots and three array reads; all
 // file work sits behind a miss. Indexes are clamped to the tile: a point on
 // the southern edge of an 'N' tile or the eastern edge of a 'W' tile gives
-// index 1200, whose neighbour 1201 carries weight 0 but lies outside.
+// the last index (1200 or 3600), whose neighbour carries weight 0 but lies
+// outside. The position arithmetic is the same for both grids, with the
+// grid's last index in place of 1200, so SRTM3 results keep every bit.
 #include "core/tile_store.h"
 
 #include <cmath>
@@ -75,28 +77,53 @@ std::string CellName(const Cell& cell) {
   return name;
 }
 
-// The sample replaced by lastValid when invalid, else remembered as it.
-inline double CheckedSample(std::uint16_t sample, double& lastValid) {
-  if (sample > kHighestValidSample) return lastValid;
-  lastValid = sample;
-  return sample;
+// The signed height of a sample as stored (16 bits in host order).
+inline int SignedSample(std::uint16_t sample) {
+  return sample < 0x8000 ? int(sample) : int(sample) - 0x10000;
 }
 
-void ConvertToHostOrder(std::uint8_t* bytes) {
+inline bool IsValidSample(int height) {
+  return height >= kLowestValidSample && height <= kHighestValidSample;
+}
+
+// The sample replaced by lastValid when invalid, else remembered as it.
+inline double CheckedSample(std::uint16_t sample, double& lastValid) {
+  const int height = SignedSample(sample);
+  if (!IsValidSample(height)) return lastValid;
+  lastValid = height;
+  return height;
+}
+
+std::size_t SampleCount(int grid) { return std::size_t(grid) * std::size_t(grid); }
+std::size_t ByteCount(int grid) { return 2 * SampleCount(grid); }
+
+void ConvertToHostOrder(std::uint8_t* bytes, int grid) {
   std::uint16_t* samples = reinterpret_cast<std::uint16_t*>(bytes);
-  for (int i = 0; i < kTileSampleCount; ++i) {
+  const std::size_t count = SampleCount(grid);
+  for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t* p = bytes + 2 * i;
     samples[i] = static_cast<std::uint16_t>((p[0] << 8) | p[1]);
   }
 }
 
 // Reads a whole loose tile; false when it cannot be opened or comes short.
-bool ReadLooseTile(const std::string& path, std::uint8_t* slot) {
+bool ReadLooseTile(const std::string& path, std::uint8_t* slot, int grid) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
-  size_t read = std::fread(slot, 1, static_cast<size_t>(kTileBytes), file);
+  size_t read = std::fread(slot, 1, ByteCount(grid), file);
   std::fclose(file);
-  return read == static_cast<size_t>(kTileBytes);
+  return read == ByteCount(grid);
+}
+
+// The suffixes of the tile file names, in order of preference; each is
+// tried with the cell as named, then all in lower case.
+const char* const kTileSuffixes[] = {".hgt", ".hgt.zip", ".SRTMGL1.hgt.zip", ".SRTMGL3.hgt.zip", ".zip"};
+constexpr int kLooseSuffixes = 1;
+
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
 }
 
 }  // namespace
@@ -112,22 +139,70 @@ std::uint32_t TileKey(double longitude, double latitude) {
   return CellKey(CellOf(longitude, latitude));
 }
 
+int TileGridForBytes(std::int64_t bytes) {
+  if (bytes == kTileBytes) return kTileSamples;
+  if (bytes == kTileBytesSrtm1) return kTileSamplesSrtm1;
+  return 0;
+}
+
+std::vector<std::string> TileFileNames(const std::string& tileName) {
+  std::string cell = tileName.substr(0, tileName.find('.'));
+  std::vector<std::string> names;
+  for (const char* suffix : kTileSuffixes) {
+    names.push_back(cell + suffix);
+    names.push_back(LowerCase(cell + suffix));
+  }
+  return names;
+}
+
+// The folder is joined with the program's own name first, with the store's
+// path limit: a folder too long for it finds no tile, as it always did.
+bool FindTileFile(const std::string& folder, const std::string& tileName, TileFileLocation& where) {
+  char path[kTilePathLimit + 2];
+  if (JoinPath(path, folder.c_str(), tileName.c_str(), sizeof path) <= 0) return false;
+  const std::string prefix(path, std::strlen(path) - tileName.size());
+  const std::vector<std::string> names = TileFileNames(tileName);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string candidate = prefix + names[i];
+    if (GetFileKind(candidate.c_str()) != kFileKindFile) continue;
+    where.path = candidate;
+    where.fileName = names[i];
+    where.zipped = i >= 2 * kLooseSuffixes;
+    return true;
+  }
+  return false;
+}
+
 CTileStore::CTileStore(std::string& errorText, std::string tileFolder)
     : errorText_(errorText), tileFolder_(std::move(tileFolder)) {}
 
 CTileStore::~CTileStore() = default;
 
 void CTileStore::Release() {
-  memory_.reset();
-  for (int i = 0; i < kTileSlots; ++i) keys_[i] = stamps_[i] = 0;
+  for (int i = 0; i < kTileSlots; ++i) {
+    memory_[i].reset();
+    keys_[i] = stamps_[i] = 0;
+    grids_[i] = 0;
+  }
 }
 
-std::uint8_t* CTileStore::SlotBytes(int slot) {
-  return reinterpret_cast<std::uint8_t*>(memory_.get() + std::size_t(slot) * kTileSampleCount);
+bool CTileStore::HasTileMemory() const {
+  for (const auto& slot : memory_)
+    if (slot) return true;
+  return false;
 }
 
-const std::uint16_t* CTileStore::SlotSamples(int slot) const {
-  return memory_.get() + std::size_t(slot) * kTileSampleCount;
+// The slot's memory for a tile of grid, kept when it already has that size;
+// null when it cannot be had.
+std::uint8_t* CTileStore::AllocateSlot(int slot, int grid) {
+  if (!memory_[slot] || grids_[slot] != grid) {
+    memory_[slot].reset();
+    grids_[slot] = 0;
+    memory_[slot].reset(new (std::nothrow) std::uint16_t[SampleCount(grid)]);
+    if (!memory_[slot]) return nullptr;
+    grids_[slot] = grid;
+  }
+  return reinterpret_cast<std::uint8_t*>(memory_[slot].get());
 }
 
 void CTileStore::Abort(int textNumber, const std::string& argument) {
@@ -150,20 +225,22 @@ double CTileStore::GetHeight(double longitude, double latitude) {
     LoadSlot(slot, key, TileName(longitude, latitude));
   }
 
-  const double fx = kTileLastIndex * (lambda - lambdaWhole);
-  const double fy = kTileLastIndex * (phi - phiWhole);
-  const double row = south ? fy : kTileLastIndex - fy;
-  const double column = west ? kTileLastIndex - fx : fx;
+  const int grid = grids_[slot];
+  const int last = grid - 1;
+  const double fx = last * (lambda - lambdaWhole);
+  const double fy = last * (phi - phiWhole);
+  const double row = south ? fy : last - fy;
+  const double column = west ? last - fx : fx;
   int ix = static_cast<int>(column), iy = static_cast<int>(row);
   const double dx = column - ix, dy = row - iy;
-  if (ix > kTileLastIndex) ix = kTileLastIndex;
-  if (iy > kTileLastIndex) iy = kTileLastIndex;
-  const int ix1 = ix < kTileLastIndex ? ix + 1 : kTileLastIndex;
-  const int iy1 = iy < kTileLastIndex ? iy + 1 : kTileLastIndex;
+  if (ix > last) ix = last;
+  if (iy > last) iy = last;
+  const int ix1 = ix < last ? ix + 1 : last;
+  const int iy1 = iy < last ? iy + 1 : last;
 
-  const std::uint16_t* h = SlotSamples(slot);
-  const std::uint16_t* top = h + std::size_t(iy) * kTileSamples;
-  const std::uint16_t* bottom = h + std::size_t(iy1) * kTileSamples;
+  const std::uint16_t* h = memory_[slot].get();
+  const std::uint16_t* top = h + std::size_t(iy) * grid;
+  const std::uint16_t* bottom = h + std::size_t(iy1) * grid;
   // Two triangles share the cell's diagonal; which one holds the point is a
   // coin toss along a route, so it is chosen by selects, not by a branch.
   // The terms keep their order in both cases, so results stay bit for bit.
@@ -194,39 +271,37 @@ int CTileStore::OldestSlot() const {
 
 // Fills slot with the tile of the point, or throws (the slot then stays
 // empty). Only regular files count: a folder, FIFO or device named like a
-// tile is never opened, so a lookup cannot block on it.
+// tile is never opened, so a lookup cannot block on it. Messages name the
+// tile (N47E011.hgt), whichever of its file names was found.
 void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) {
   stamps_[slot] = ++loadCounter_;
   keys_[slot] = 0;
-  if (!memory_) {
-    memory_.reset(new (std::nothrow) std::uint16_t[std::size_t(kTileSlots) * kTileSampleCount]);
-    if (!memory_) Abort(kTextTileNoMemory, std::string());
-  }
-  char path[kTilePathLimit + 2];
-  int joined = JoinPath(path, tileFolder_.c_str(), name.c_str(), sizeof path);
-  if (joined > 0 && GetFileKind(path) == kFileKindFile) {
-    LoadLooseTile(slot, path, name);
-  } else {
-    std::string archive = (joined > 0 ? std::string(path) : tileFolder_ + name) + ".zip";
-    if (joined <= 0 || GetFileKind(archive.c_str()) != kFileKindFile)
-      Abort(kTextTileNotFound, name);
-    LoadArchiveTile(slot, archive, name);
-  }
+  TileFileLocation where;
+  if (!FindTileFile(tileFolder_, name, where)) Abort(kTextTileNotFound, name);
+  if (where.zipped) LoadArchiveTile(slot, where.path, name);
+  else LoadLooseTile(slot, where.path, name);
   keys_[slot] = key;
-  ConvertToHostOrder(SlotBytes(slot));
+  ConvertToHostOrder(reinterpret_cast<std::uint8_t*>(memory_[slot].get()), grids_[slot]);
 }
 
 void CTileStore::LoadLooseTile(int slot, const std::string& path, const std::string& name) {
-  if (GetFileSizeByName(path.c_str()) != kTileBytes) Abort(kTextTileWrongSize, name);
-  if (!ReadLooseTile(path, SlotBytes(slot))) Abort(kTextTileNotOpened, name);
+  const int grid = TileGridForBytes(GetFileSizeByName(path.c_str()));
+  if (grid == 0) Abort(kTextTileWrongSize, name);
+  std::uint8_t* bytes = AllocateSlot(slot, grid);
+  if (bytes == nullptr) Abort(kTextTileNoMemory, std::string());
+  if (!ReadLooseTile(path, bytes, grid)) Abort(kTextTileNotOpened, name);
 }
 
 // A damaged, truncated or foreign archive stops the run like a failed
 // extraction: a profile at 0 m would look like a result.
 void CTileStore::LoadArchiveTile(int slot, const std::string& archivePath,
                                  const std::string& name) {
-  if (ReadTileFromArchive(archivePath, SlotBytes(slot)) != ArchiveTileResult::kLoaded)
-    Abort(kTextTileNotUnpacked, name);
+  auto bufferFor = [this, slot](int grid) { return AllocateSlot(slot, grid); };
+  switch (ReadTileFromArchive(archivePath, bufferFor)) {
+    case ArchiveTileResult::kLoaded: return;
+    case ArchiveTileResult::kNoMemory: Abort(kTextTileNoMemory, std::string());
+    default: Abort(kTextTileNotUnpacked, name);
+  }
 }
 
 // ---- Checking a tile file on its own -----------------------------------------
@@ -244,33 +319,48 @@ bool EndsWithNoCase(const std::string& text, const char* ending) {
   return true;
 }
 
-TileFileState ReadTileFile(const std::string& path, std::uint8_t* bytes) {
+// The tile's samples for the check, allocated once its grid is known.
+struct CheckedTile {
+  std::unique_ptr<std::uint16_t[]> samples;
+  int grid = 0;
+  std::uint8_t* For(int tileGrid) {
+    samples.reset(new (std::nothrow) std::uint16_t[SampleCount(tileGrid)]);
+    grid = samples ? tileGrid : 0;
+    return reinterpret_cast<std::uint8_t*>(samples.get());
+  }
+};
+
+TileFileState ReadTileFile(const std::string& path, CheckedTile& tile) {
   if (GetFileKind(path.c_str()) != kFileKindFile) return TileFileState::kNotOpened;
   if (EndsWithNoCase(path, ".zip")) {
-    switch (ReadTileFromArchive(path, bytes)) {
+    switch (ReadTileFromArchive(path, [&tile](int grid) { return tile.For(grid); })) {
       case ArchiveTileResult::kLoaded:
         return TileFileState::kUsable;
       case ArchiveTileResult::kUnusable:
         return TileFileState::kArchiveUnusable;
       case ArchiveTileResult::kNotUnpacked:
         return TileFileState::kNotUnpacked;
+      case ArchiveTileResult::kNoMemory:
+        return TileFileState::kNoMemory;
     }
   }
   std::int64_t size = GetFileSizeByName(path.c_str());
   if (size < 0) return TileFileState::kNotOpened;
-  if (size != kTileBytes) return TileFileState::kWrongSize;
-  return ReadLooseTile(path, bytes) ? TileFileState::kUsable : TileFileState::kNotOpened;
+  const int grid = TileGridForBytes(size);
+  if (grid == 0) return TileFileState::kWrongSize;
+  std::uint8_t* bytes = tile.For(grid);
+  if (bytes == nullptr) return TileFileState::kNoMemory;
+  return ReadLooseTile(path, bytes, grid) ? TileFileState::kUsable : TileFileState::kNotOpened;
 }
 
-void CountSamples(const std::uint16_t* samples, TileFileCheck& check) {
+void CountSamples(const std::uint16_t* samples, std::size_t count, TileFileCheck& check) {
   bool anyValid = false;
-  for (int i = 0; i < kTileSampleCount; ++i) {
-    unsigned v = samples[i];
-    if (v > kHighestValidSample) {
-      ++(v == kVoidSample ? check.voidSamples : check.invalidSamples);
+  for (std::size_t i = 0; i < count; ++i) {
+    const int height = SignedSample(samples[i]);
+    if (!IsValidSample(height)) {
+      ++(height == kVoidSample ? check.voidSamples : check.invalidSamples);
       continue;
     }
-    int height = static_cast<int>(v);
     if (!anyValid || height < check.lowest) check.lowest = height;
     if (!anyValid || height > check.highest) check.highest = height;
     anyValid = true;
@@ -281,15 +371,11 @@ void CountSamples(const std::uint16_t* samples, TileFileCheck& check) {
 
 TileFileCheck CheckTileFile(const std::string& path) {
   TileFileCheck check;
-  std::unique_ptr<std::uint16_t[]> samples(new (std::nothrow) std::uint16_t[kTileSampleCount]);
-  if (!samples) {
-    check.state = TileFileState::kNoMemory;
-    return check;
-  }
-  std::uint8_t* bytes = reinterpret_cast<std::uint8_t*>(samples.get());
-  check.state = ReadTileFile(path, bytes);
+  CheckedTile tile;
+  check.state = ReadTileFile(path, tile);
   if (check.state != TileFileState::kUsable) return check;
-  ConvertToHostOrder(bytes);
-  CountSamples(samples.get(), check);
+  check.grid = tile.grid;
+  ConvertToHostOrder(reinterpret_cast<std::uint8_t*>(tile.samples.get()), tile.grid);
+  CountSamples(tile.samples.get(), SampleCount(tile.grid), check);
   return check;
 }

@@ -3,6 +3,7 @@
 // the arguments behind the program name, its own name first, handles its own
 // --help and returns the process exit code.
 #pragma once
+#include <string>
 
 // Exit codes shared by every command.
 constexpr int kExitOk = 0;
@@ -19,9 +20,12 @@ void PrintRouteHelp();
 int RunHeightCommand(int argc, char** argv);
 void PrintHeightHelp();
 
-// tolmaric tiles DIR
+// tolmaric tiles DIR [--route ROUTE]
 int RunTilesCommand(int argc, char** argv);
 void PrintTilesHelp();
+// After an export stopped on a tile: the names of every tile of the route
+// that the folder lacks, on standard error (nothing when none is missing).
+void PrintMissingRouteTiles(const std::string& route, const std::string& folder);
 
 // tolmaric export ROUTE.kml [--tiles DIR] [options]
 int RunExportCommand(int argc, char** argv);

@@ -279,11 +279,13 @@ void ApplyArguments(const ExportArguments& arguments, ExportOptions& options) {
 void PrintExportHelp() {
   std::string user = UserConfigFolder();
   WriteConsoleText(stdout,
-      "usage: tolmaric export ROUTE.kml [--tiles DIR] [options]\n"
+      "usage: tolmaric export ROUTE [--tiles DIR] [options]\n"
       "\n"
-      "Makes the height profile of a Google Earth KML route from the SRTM3 tiles\n"
-      "in DIR (N47E011.hgt or N47E011.hgt.zip): the text report ROUTE.txt and/or\n"
-      "the picture ROUTE.bmp next to the route, as the dialog's OK button does.\n"
+      "Makes the height profile of a route (KML, KMZ or GPX) from the SRTM3 or\n"
+      "SRTM1 tiles in DIR (N47E011.hgt, N47E011.hgt.zip ...; the names are listed\n"
+      "by tolmaric tiles --help): the text report ROUTE.txt and/or the picture\n"
+      "ROUTE.bmp next to the route, as the dialog's OK button does. When a tile\n"
+      "is missing, every missing tile of the route is listed.\n"
       "\n"
       "Options not given take the stored settings, else the built-in defaults.\n"
       "Every run stores its settings and remembers the route and the tile folder,\n"
@@ -355,6 +357,7 @@ int RunExportCommand(int argc, char** argv) {
   ConsoleHost host(arguments.yes, arguments.open);
   RegistrySaver saver(routes, tiles, stored);
   ExportOutcome outcome = RunExport(options, locations, tileStore, host, saver, errorText);
+  if (outcome == ExportOutcome::kTileFailed) PrintMissingRouteTiles(options.RoutePath, options.TileFolder);
   if (outcome == ExportOutcome::kSuccess) {
     ExportOptions written = CorrectedOptions(options);
     if (written.TextOn) WriteConsoleText(stdout, TextReportPath(written.RoutePath) + "\n");

@@ -17,7 +17,7 @@ struct CliCommand {
 };
 
 const CliCommand kCommands[] = {
-    {"route", "read a KML route, print its point count and length", RunRouteCommand},
+    {"route", "read a route (KML, KMZ, GPX), print its point count and length", RunRouteCommand},
     {"height", "print the terrain height at points from a tile folder", RunHeightCommand},
     {"tiles", "check every tile of a folder: usable, lowest, highest, voids", RunTilesCommand},
     {"export", "make the text report and the height-profile picture of a route", RunExportCommand},
@@ -27,7 +27,7 @@ void PrintHelp() {
   std::string text =
       "usage: tolmaric COMMAND [ARGUMENTS]\n"
       "\n"
-      "Turns a Google Earth KML route and SRTM3 elevation tiles into a height\n"
+      "Turns a route (KML, KMZ or GPX) and SRTM3 elevation tiles into a height\n"
       "profile. Commands:\n"
       "\n";
   for (const CliCommand& command : kCommands) {

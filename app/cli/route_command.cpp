@@ -11,6 +11,7 @@
 #include "app/cli/console_text.h"
 #include "core/profile_sampler.h"
 #include "core/program_texts.h"
+#include "core/route_formats.h"
 #include "core/route_reader.h"
 
 namespace {
@@ -72,11 +73,13 @@ void PrintPoints(const std::vector<double>& longitudes, const std::vector<double
 
 void PrintRouteHelp() {
   WriteConsoleText(stdout,
-                   "usage: tolmaric route ROUTE.kml [--points]\n"
+                   "usage: tolmaric route ROUTE [--points]\n"
                    "\n"
-                   "Reads the route of a Google Earth KML file as an export run does and\n"
-                   "prints \"N points, L m\": the number of points and the route's length in\n"
-                   "metres with two decimals.\n"
+                   "Reads a route as an export run does and prints \"N points, L m\": the\n"
+                   "number of points and the route's length in metres with two decimals.\n"
+                   "The route may be KML (a LineString list, or a gx:Track), KMZ or GPX,\n"
+                   "recognised by its content; for any but a KML LineString list the line\n"
+                   "ends with the format found, for example \"550 points, 15492.03 m (GPX)\".\n"
                    "\n"
                    "  --points   then one line per point: longitude and latitude in degrees\n"
                    "             (%.17g), separated by one space\n"
@@ -96,15 +99,18 @@ int RunRouteCommand(int argc, char** argv) {
   }
 
   std::vector<double> longitudes, latitudes;
-  int count = ReadKmlRoute(arguments.path, longitudes, latitudes);
+  RouteFormat format = RouteFormat::kNone;
+  int count = ReadRoute(arguments.path, longitudes, latitudes, &format);
   if (count < 1) {
     WriteConsoleText(stderr, std::string(ProgramText(RouteResultTextNumber(count))) + "\n");
     return kExitRouteBase - count;
   }
 
   double length = RouteLength(longitudes.data(), latitudes.data(), count);
-  char summary[96];
-  std::snprintf(summary, sizeof summary, "%d points, %.2f m\n", count, length);
+  // A KML list prints as it always did, so scripts reading it keep working.
+  std::string named = format == RouteFormat::kKml ? "" : std::string(" (") + RouteFormatName(format) + ")";
+  char summary[128];
+  std::snprintf(summary, sizeof summary, "%d points, %.2f m%s\n", count, length, named.c_str());
   WriteConsoleText(stdout, summary);
   if (arguments.points) PrintPoints(longitudes, latitudes);
   return kExitOk;

@@ -111,6 +111,17 @@ TEST_F(CliExport, EveryFailureClassHasItsMessageAndCode) {
   EXPECT_TRUE(Exists(Report()));  // written before the picture failed
 }
 
+TEST_F(CliExport, AStopOnAMissingTileListsEveryMissingTileOfTheRoute) {
+  ASSERT_TRUE(WriteWholeFile(route_, "<gpx><rte><rtept lat=\"42.5\" lon=\"1.5\"/><rtept lat=\"44.5\" "
+                                     "lon=\"2.5\"/></rte></gpx>"));
+  Outcome run = Tolmaric(Route() + Tiles() + " --text");
+  EXPECT_EQ(5, run.exitCode);
+  EXPECT_EQ(0u, run.err.find("Die Datei N43E001.hgt konnte nicht gefunden werden !\n"));
+  EXPECT_NE(std::string::npos, run.err.find("Tiles of the route missing from " + SourcePath("examples/tiles") +
+                                            ":\n  N43E001.hgt\n  N43E002.hgt\n  N44E002.hgt\n"))
+      << run.err;
+}
+
 TEST_F(CliExport, AnExistingOutputIsKeptUnlessConfirmed) {
   ASSERT_TRUE(WriteWholeFile(Picture(), "keep me"));
   Outcome declined = Tolmaric(Route() + Tiles());

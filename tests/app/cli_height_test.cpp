@@ -101,10 +101,10 @@ TEST_F(Cli, TilesOfTheExampleFolder) {
   Outcome o = Tolmaric("tiles " + Quoted(SourcePath("examples/tiles")));
   EXPECT_EQ(o.exitCode, 0) << o.err;
   EXPECT_EQ(o.out,
-            "N41E001.hgt.zip  usable, lowest 0 m, highest 1204 m, 134 void, 132 negative\n"
-            "N42E001.hgt.zip  usable, lowest 349 m, highest 3100 m, 7652 void, 0 negative\n"
-            "N47E009.hgt      usable, lowest 388 m, highest 2937 m, 0 void, 0 negative\n"
-            "S29W072.hgt.zip  usable, lowest 0 m, highest 1899 m, 21 void, 26 negative\n");
+            "N41E001.hgt.zip  usable, SRTM3, lowest -20 m, highest 1204 m, 134 void, 0 invalid\n"
+            "N42E001.hgt.zip  usable, SRTM3, lowest 349 m, highest 3100 m, 7652 void, 0 invalid\n"
+            "N47E009.hgt      usable, SRTM3, lowest 388 m, highest 2937 m, 0 void, 0 invalid\n"
+            "S29W072.hgt.zip  usable, SRTM3, lowest -5 m, highest 1899 m, 21 void, 0 invalid\n");
 }
 
 TEST_F(Cli, TilesSaysWhyATileIsNotUsable) {
@@ -115,20 +115,46 @@ TEST_F(Cli, TilesSaysWhyATileIsNotUsable) {
   WriteWholeFile(tiles_.File("N10E013.hgt"), FlatTileBytes(7));
   WriteWholeFile(tiles_.File("N10E013.hgt.zip"), MakeStoredZip({{"x", FlatTileBytes(8)}}));
   WriteWholeFile(tiles_.File("n10e014.hgt"), FlatTileBytes(9));
+  WriteWholeFile(tiles_.File("N10E015-old.hgt"), FlatTileBytes(9));
   WriteWholeFile(tiles_.File("notes.txt"), "not a tile");
   Outcome o = Tolmaric("tiles " + Quoted(tiles_.Path()));
   EXPECT_EQ(o.exitCode, 21);
   EXPECT_EQ(o.out,
-            "N10E010.hgt      NOT USABLE: not 2884802 bytes long (the run stops with a message)\n"
-            "N10E011.hgt.zip  NOT USABLE: not a ZIP archive, or its first entry is not a tile "
-            "(the profile shows 0 m there)\n"
-            "N10E012.hgt.zip  NOT USABLE: the first entry fails to unpack (the run stops with a "
+            "N10E010.hgt      NOT USABLE: neither 2884802 (SRTM3) nor 25934402 (SRTM1) bytes long "
+            "(the run stops with a message)\n"
+            "N10E011.hgt.zip  NOT USABLE: not a ZIP archive, or no entry is a tile "
+            "(the run stops with a message)\n"
+            "N10E012.hgt.zip  NOT USABLE: the tile entry fails to unpack (the run stops with a "
             "message)\n"
-            "N10E013.hgt      usable, lowest 7 m, highest 7 m, 0 void, 0 negative\n"
-            "N10E013.hgt.zip  usable, lowest 8 m, highest 8 m, 0 void, 0 negative; never read: "
-            "the loose tile beside it wins\n"
-            "n10e014.hgt      usable, lowest 9 m, highest 9 m, 0 void, 0 negative; never read: "
-            "the name is not N00E000.hgt style\n");
+            "N10E013.hgt      usable, SRTM3, lowest 7 m, highest 7 m, 0 void, 0 invalid\n"
+            "N10E013.hgt.zip  usable, SRTM3, lowest 8 m, highest 8 m, 0 void, 0 invalid; never read: "
+            "N10E013.hgt beside it wins\n"
+            "N10E015-old.hgt  usable, SRTM3, lowest 9 m, highest 9 m, 0 void, 0 invalid; never read: "
+            "the name is not N00E000.hgt style\n"
+            "n10e014.hgt      usable, SRTM3, lowest 9 m, highest 9 m, 0 void, 0 invalid\n");
+}
+
+TEST_F(Cli, TilesAlongARouteSayWhereEachIsOrThatItIsMissing) {
+  WriteWholeFile(tiles_.File("N10E010.hgt"), std::string(static_cast<std::size_t>(kTileBytesSrtm1), '\0'));
+  WriteWholeFile(tiles_.File("N10E011.zip"), MakeStoredZip({{"N10E011.hgt", FlatTileBytes(7)}}));
+  WriteWholeFile(tiles_.File("N10E012.hgt.zip"), "not a zip");
+  // East along 10.5 N, then back over the corner of N11E012 to N10E013.
+  WriteWholeFile(scratch_.File("route.gpx"),
+                 "<gpx><trk><trkseg><trkpt lat=\"10.5\" lon=\"10.5\"/><trkpt lat=\"10.5\" lon=\"12.5\"/>"
+                 "<trkpt lat=\"11.5\" lon=\"12.6\"/><trkpt lat=\"10.5\" lon=\"13.5\"/></trkseg></trk></gpx>");
+  Outcome o = Tolmaric("tiles " + Quoted(tiles_.Path()) + " --route " + Quoted(scratch_.File("route.gpx")));
+  EXPECT_EQ(o.exitCode, 21) << o.err;
+  EXPECT_EQ(o.out,
+            "N10E010.hgt  loose  SRTM1  N10E010.hgt\n"
+            "N10E011.hgt  zipped SRTM3  N10E011.zip\n"
+            "N10E012.hgt  damaged       N10E012.hgt.zip: NOT USABLE: not a ZIP archive, or no entry "
+            "is a tile (the run stops with a message)\n"
+            "N11E012.hgt  missing\n"
+            "N11E013.hgt  missing\n"
+            "N10E013.hgt  missing\n");
+  EXPECT_EQ(Tolmaric("tiles " + Quoted(tiles_.Path()) + " --route").exitCode, 2);
+  EXPECT_EQ(Tolmaric("tiles " + Quoted(tiles_.Path()) + " --route " + Quoted(tiles_.File("none.gpx"))).exitCode,
+            11);
 }
 
 TEST_F(Cli, TilesOfAnEmptyOrMissingFolder) {

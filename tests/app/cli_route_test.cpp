@@ -82,6 +82,19 @@ TEST_F(CliRoute, ReadsTheBundledExampleRoute) {
   EXPECT_EQ("550 points, 15492.03 m\n", run.out);
 }
 
+TEST_F(CliRoute, NamesEveryFormatButTheKmlList) {
+  const char* expected[][2] = {
+      {"test_route_andorra.gpx", "550 points, 15492.03 m (GPX)\n"},
+      {"test_route_andorra.kmz", "550 points, 15492.03 m (KMZ)\n"},
+      {"skytraq_track.kml", "217 points, 2377.25 m (KML track)\n"},
+  };
+  for (auto& route : expected) {
+    Outcome run = Tolmaric("route " + Quoted(SourcePath(std::string("examples/routes/") + route[0])));
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ(route[1], run.out);
+  }
+}
+
 TEST_F(CliRoute, PrintsEveryPointWithSeventeenDigits) {
   std::string route = Write("two.kml", "<LineString><coordinates>11.5,47.25,0 -0.1,1e-5,0"
                                        "</coordinates></LineString>");

@@ -227,4 +227,28 @@ TEST_F(ExportRun, AnOutOfRangeClassWidthCountsAsFivePercent) {
   EXPECT_EQ(12, saver_.saved[0].PercentSel);
 }
 
+// A route saved as GPX, as KMZ or as KML gives the same report and picture,
+// byte for byte: the format only changes how the points are found.
+TEST_F(ExportRun, TheSameRouteInAnyFormatWritesTheSameFiles) {
+  options_.TextOn = options_.BmpOn = 1;
+  options_.TextAddStat = 1;
+  std::string firstReport, firstPicture;
+  for (const char* name : {"from-gpx/test_route_andorra.kml", "test_route_andorra.gpx",
+                           "test_route_andorra.kmz"}) {
+    std::string path = SourcePath(std::string("examples/routes/") + name);
+    options_.RoutePath = folder_ + "/track." + ExtensionPart(path.c_str());
+    ASSERT_TRUE(WriteWholeFile(options_.RoutePath, ReadWholeFile(path)));
+    ASSERT_EQ(ExportOutcome::kSuccess, Run()) << name;
+    std::string report = ReadWholeFile(Report()), picture = ReadWholeFile(Picture());
+    ASSERT_GT(report.size(), 10000u);
+    if (firstReport.empty()) {
+      firstReport = report;
+      firstPicture = picture;
+    }
+    EXPECT_TRUE(report == firstReport && picture == firstPicture) << name;
+    std::filesystem::remove(Report());
+    std::filesystem::remove(Picture());
+  }
+}
+
 }  // namespace

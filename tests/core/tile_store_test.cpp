@@ -12,6 +12,7 @@
 
 #include "core/program_texts.h"
 #include "core/run_abort.h"
+#include "support/archive/zip_file.h"
 #include "tests/common/test_paths.h"
 #include "tests/core/tile_fixtures.h"
 
@@ -36,15 +37,16 @@ std::string AbortText(CTileStore& store, std::string& errorText, double lon, dou
 
 // Independent height of an 'N'/'E' tile: row and column from the cell's
 // north-western corner, triangle chosen by the diagonal, barycentric weights.
-double ExpectedHeightNE(const std::vector<std::uint16_t>& h, double lon, double lat) {
-  double column = (lon - std::floor(lon)) * 1200.0;
-  double row = (std::floor(lat) + 1.0 - lat) * 1200.0;
+double ExpectedHeightNE(const std::vector<std::uint16_t>& h, double lon, double lat, int grid = 1201) {
+  const int last = grid - 1;
+  double column = (lon - std::floor(lon)) * last;
+  double row = (std::floor(lat) + 1.0 - lat) * last;
   int ix = static_cast<int>(column), iy = static_cast<int>(row);
   double dx = column - ix, dy = row - iy;
   auto at = [&](int r, int c) {
-    r = r > 1200 ? 1200 : r;
-    c = c > 1200 ? 1200 : c;
-    return double(h[std::size_t(r) * 1201 + c]);
+    r = r > last ? last : r;
+    c = c > last ? last : c;
+    return double(h[std::size_t(r) * grid + c]);
   };
   if (dx > dy) return at(iy, ix) * (1 - dx) + at(iy, ix + 1) * (dx - dy) + at(iy + 1, ix + 1) * dy;
   return at(iy, ix) * (1 - dy) + at(iy + 1, ix) * (dy - dx) + at(iy + 1, ix + 1) * dx;
@@ -159,13 +161,14 @@ TEST(TileFileChecks, AgreeWithTheDocumentedStatistics) {
   EXPECT_EQ(n42.voidSamples, 7652);
   EXPECT_EQ(n42.invalidSamples, 0);
 
-  // Negative heights (sea floor noise) are invalid for the store too.
+  // The Mediterranean coast: heights down to -20 m, all valid.
   TileFileCheck n41 = CheckTileFile(SourcePath(kExampleTiles + "/N41E001.hgt.zip"));
   EXPECT_EQ(n41.state, TileFileState::kUsable);
-  EXPECT_EQ(n41.lowest, 0);
+  EXPECT_EQ(n41.grid, kTileSamples);
+  EXPECT_EQ(n41.lowest, -20);
   EXPECT_EQ(n41.highest, 1204);
   EXPECT_EQ(n41.voidSamples, 134);
-  EXPECT_GT(n41.invalidSamples, 0);
+  EXPECT_EQ(n41.invalidSamples, 0);
 
   TileFileCheck s29 = CheckTileFile(SourcePath(kExampleTiles + "/S29W072.hgt.zip"));
   EXPECT_EQ(s29.state, TileFileState::kUsable);
@@ -209,7 +212,7 @@ TEST(ArchiveTiles, UnusableArchivesAbortWithTheUnpackText) {
   std::string whole = MakeStoredZip({{"N10E010.hgt", tile}});
   WriteWholeFile(folder.File("N10E010.hgt.zip"), whole.substr(0, whole.size() / 2));
   WriteWholeFile(folder.File("N10E011.hgt.zip"),
-                 MakeStoredZip({{"readme.txt", "SRTM3 tile"}, {"N10E011.hgt", tile}}));
+                 MakeStoredZip({{"readme.txt", "SRTM3 tile"}, {"N10E011.bin", tile}}));
   WriteWholeFile(folder.File("N10E012.hgt.zip"), "PK but not really a zip file");
   std::string errorText;
   CTileStore store(errorText, folder.Path());
@@ -322,10 +325,10 @@ TEST(TileSlots, ReleaseEmptiesEverySlotButKeepsTheLoadCounter) {
 
 TEST(InvalidSamples, TakeTheLastValidHeight) {
   TempFolder folder;
-  // Row 600: a void at column 600 and a negative height (-10) at column 900.
+  // Row 600: a void at column 600 and an impossible depth (-1001) at column 900.
   WriteWholeFile(folder.File("N10E010.hgt"), MakeTileBytes([](int row, int column) -> std::uint16_t {
     if (row == 600 && column == 600) return 0x8000;
-    if (row == 600 && column == 900) return 0xFFF6;
+    if (row == 600 && column == 900) return 0xFC17;
     return 500;
   }));
   std::string errorText;
@@ -363,4 +366,114 @@ TEST(TileOrientation, SouthernAndWesternCellsCountFromTheirNorthWesternCorner) {
   EXPECT_EQ(store.GetHeight(10.5, -10.0), 0.0);   // northern edge: row 0
   EXPECT_EQ(store.SlotKey(1), TileKey(10.5, -10.25));
   EXPECT_EQ(store.LoadCounter(), 2u);
+}
+
+// ---- SRTM1, name variants, heights below sea level ----------------------------------
+
+namespace {
+
+// A faithful SRTM1 tile made from an SRTM3 tile: every third SRTM1 sample is
+// the SRTM3 sample, those between are bilinearly interpolated and rounded.
+// (A real SRTM1 tile is 26 MB, 15 MB zipped: too big for the repository.)
+std::vector<std::uint16_t> UpsampleToSrtm1(const std::vector<std::uint16_t>& coarse) {
+  const int fine = kTileSamplesSrtm1;
+  std::vector<std::uint16_t> samples(std::size_t(fine) * fine);
+  auto at = [&](int r, int c) { return double(coarse[std::size_t(r) * kTileSamples + c]); };
+  for (int r = 0; r < fine; ++r) {
+    const int r0 = r / 3, r1 = r0 < kTileLastIndex ? r0 + 1 : r0;
+    const double fr = (r % 3) / 3.0;
+    for (int c = 0; c < fine; ++c) {
+      const int c0 = c / 3, c1 = c0 < kTileLastIndex ? c0 + 1 : c0;
+      const double fc = (c % 3) / 3.0;
+      const double v = (at(r0, c0) * (1 - fc) + at(r0, c1) * fc) * (1 - fr) +
+                       (at(r1, c0) * (1 - fc) + at(r1, c1) * fc) * fr;
+      samples[std::size_t(r) * fine + c] = static_cast<std::uint16_t>(std::lround(v));
+    }
+  }
+  return samples;
+}
+
+std::string BigEndianBytes(const std::vector<std::uint16_t>& samples) {
+  std::string bytes(samples.size() * 2, '\0');
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    bytes[2 * i] = static_cast<char>(samples[i] >> 8);
+    bytes[2 * i + 1] = static_cast<char>(samples[i] & 0xFF);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TEST(Srtm1Tiles, AnUpsampledTileReadsLikeItsSourceInAMixedFolder) {
+  const std::vector<std::uint16_t> coarse =
+      DecodeSamples(ReadWholeFile(SourcePath(kExampleTiles + "/N47E009.hgt")));
+  const std::vector<std::uint16_t> fine = UpsampleToSrtm1(coarse);
+  TempFolder folder;
+  const std::string bytes = BigEndianBytes(fine);
+  ASSERT_EQ(std::int64_t(bytes.size()), kTileBytesSrtm1);
+  WriteWholeFile(folder.File("N47E009.hgt"), bytes);
+  WriteWholeFile(folder.File("N42E001.hgt.zip"), ReadWholeFile(SourcePath(kExampleTiles + "/N42E001.hgt.zip")));
+  WriteWholeFile(folder.File("N48E009.SRTMGL1.hgt.zip"), MakeStoredZip({{"N48E009.hgt", bytes}}));
+
+  std::string errorText;
+  CTileStore srtm1(errorText, folder.Path()), srtm3(errorText, SourcePath(kExampleTiles));
+  for (int i = 0; i <= 200; ++i) {
+    // On the SRTM3 grid both agree; between it, the fine grid's own triangles.
+    const double lonOnGrid = 9.0 + (5 * i + 1) / 1200.0, latOnGrid = 48.0 - (4 * i + 2) / 1200.0;
+    ASSERT_NEAR(srtm1.GetHeight(lonOnGrid, latOnGrid), srtm3.GetHeight(lonOnGrid, latOnGrid), 1e-6) << i;
+    const double lon = 9.0013 + 0.0049 * i, lat = 47.9987 - 0.0047 * i;
+    ASSERT_NEAR(srtm1.GetHeight(lon, lat), ExpectedHeightNE(fine, lon, lat, kTileSamplesSrtm1), 1e-9) << i;
+  }
+  EXPECT_GT(srtm1.GetHeight(1.4447, 42.5875), 2500.0);  // the SRTM3 tile beside it
+  EXPECT_NEAR(srtm1.GetHeight(9.6, 48.4), srtm1.GetHeight(9.6, 47.4), 1e-6);  // zipped SRTM1 copy
+  EXPECT_EQ(srtm1.SlotGrid(0), kTileSamplesSrtm1);
+  EXPECT_EQ(srtm1.SlotGrid(1), kTileSamples);
+  EXPECT_EQ(srtm1.SlotGrid(2), kTileSamplesSrtm1);
+
+  TileFileCheck check = CheckTileFile(folder.File("N48E009.SRTMGL1.hgt.zip"));
+  EXPECT_EQ(check.state, TileFileState::kUsable);
+  EXPECT_EQ(check.grid, kTileSamplesSrtm1);
+  EXPECT_EQ(check.lowest, 388);
+  EXPECT_EQ(check.highest, 2937);
+}
+
+TEST(TileFileNames, AreTriedInTheDocumentedOrder) {
+  TempFolder folder;
+  const std::vector<std::string> names = {"N10E010.hgt", "N10E010.hgt.zip", "N10E010.SRTMGL1.hgt.zip",
+                                          "N10E010.SRTMGL3.hgt.zip", "N10E010.zip"};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string tile = FlatTileBytes(static_cast<std::uint16_t>(i + 1));
+    WriteWholeFile(folder.File(names[i]), i == 0 ? tile : MakeStoredZip({{"x.hgt", tile}}));
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string errorText;
+    CTileStore store(errorText, folder.Path());
+    EXPECT_EQ(store.GetHeight(10.5, 10.5), double(i + 1)) << names[i];
+    std::remove(folder.File(names[i]).c_str());
+  }
+  // Lower case, and an archive that puts its readme first.
+  WriteWholeFile(folder.File("n10e010.hgt.zip"),
+                 MakeStoredZip({{"readme.txt", "SRTM3"}, {"dir/", ""}, {"n10e010.HGT", FlatTileBytes(9)}}));
+  std::string errorText;
+  CTileStore store(errorText, folder.Path());
+  EXPECT_EQ(store.GetHeight(10.5, 10.5), 9.0);
+}
+
+// The Ebro delta and the coast south of Barcelona lie at and below sea level.
+TEST(HeightsBelowSeaLevel, AreHeightsNotVoids) {
+  CZipFile zip;
+  ASSERT_EQ(zip.Open(SourcePath(kExampleTiles + "/N41E001.hgt.zip").c_str(), CPackArchive::kModeRead, 9), 0);
+  std::string bytes(static_cast<std::size_t>(kTileBytes), '\0');
+  ASSERT_EQ(zip.ExtractToMemory(0, &bytes[0], static_cast<std::uint32_t>(kTileBytes)), 0);
+  const std::vector<std::uint16_t> raw = DecodeSamples(bytes);
+  std::size_t lowest = 0;
+  for (std::size_t i = 0; i < raw.size(); ++i)
+    if (raw[i] != 0x8000 && std::int16_t(raw[i]) < std::int16_t(raw[lowest])) lowest = i;
+  ASSERT_EQ(std::int16_t(raw[lowest]), -20);
+  const double lon = 1.0 + (lowest % kTileSamples) / 1200.0, lat = 42.0 - (lowest / kTileSamples) / 1200.0;
+  std::string errorText;
+  CTileStore store(errorText, SourcePath(kExampleTiles));
+  SetLastValidHeight(123.0);
+  EXPECT_NEAR(store.GetHeight(lon, lat), -20.0, 1e-6);
+  SetLastValidHeight(kInitialLastValidHeight);
 }
