@@ -9,6 +9,7 @@ const char kTileHistory[] = "#HgtPath";
 namespace {
 
 constexpr char kCurrentMark = '\x02';
+const char kCommandLineFixedHeight[] = "CliFixedHeight";
 
 // The flags in the order the start-up reads them.
 struct Flag {
@@ -89,11 +90,11 @@ std::string LoadComboHistory(IComboBox& combo, const char* historyName, const ch
   return current;
 }
 
-void SaveComboHistory(IComboBox& combo, const char* historyName, const char* keyPath) {
+bool SaveComboHistory(IComboBox& combo, const char* historyName, const char* keyPath) {
   std::string current = combo.GetEditText();
   int selection = combo.GetCurSel();
   if (current.empty() && selection >= 0) current = combo.GetItemText(selection);
-  if (current.empty()) return;
+  if (current.empty()) return true;
 
   std::vector<std::string> list{current};
   for (int i = 0; i < combo.GetCount() && static_cast<int>(list.size()) <= kHistoryOthers; ++i) {
@@ -110,7 +111,8 @@ void SaveComboHistory(IComboBox& combo, const char* historyName, const char* key
     for (const std::string& item : list) combo.AddString(item);
   }
   CRegistry key;
-  if (key.Open(0, keyPath, CRegistry::kOpenOrCreate)) key.SetMultiString(value.c_str(), StoredName(historyName));
+  return key.Open(0, keyPath, CRegistry::kOpenOrCreate) &&
+         key.SetMultiString(value.c_str(), StoredName(historyName));
 }
 
 void LoadSettings(ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox, const char* keyPath) {
@@ -130,16 +132,45 @@ void LoadSettings(ExportOptions& options, IComboBox& routeBox, IComboBox& tileBo
   options.BmpHeight = CorrectSide(options.BmpHeight, kDefaultChartHeight);
 }
 
-void SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox, const char* keyPath) {
+bool SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox, const char* keyPath) {
+  bool saved = false;
   {
     CRegistry key;
     if (key.Open(0, keyPath, CRegistry::kOpenOrCreate)) {
-      for (const Flag& flag : kFlagsAsWritten) key.SetDword(options.*flag.field, flag.name);
-      key.SetString(options.StepWidthText.c_str(), "StepWidth");
-      key.SetDword(static_cast<std::uint32_t>(options.PercentSel), "PercentSel");
-      key.SetDword(static_cast<std::uint32_t>(options.StatSel), "StatSel");
+      saved = true;
+      for (const Flag& flag : kFlagsAsWritten) saved = key.SetDword(options.*flag.field, flag.name) && saved;
+      saved = key.SetString(options.StepWidthText.c_str(), "StepWidth") && saved;
+      saved = key.SetDword(static_cast<std::uint32_t>(options.PercentSel), "PercentSel") && saved;
+      saved = key.SetDword(static_cast<std::uint32_t>(options.StatSel), "StatSel") && saved;
     }
   }
-  SaveComboHistory(routeBox, kRouteHistory, keyPath);
-  SaveComboHistory(tileBox, kTileHistory, keyPath);
+  saved = SaveComboHistory(routeBox, kRouteHistory, keyPath) && saved;
+  return SaveComboHistory(tileBox, kTileHistory, keyPath) && saved;
+}
+
+std::string RememberedTileFolder(const char* keyPath) {
+  CRegistry key;
+  std::vector<char> data;
+  if (!key.Open(0, keyPath, CRegistry::kReadOnly) || !key.GetMultiString(data, StoredName(kTileHistory)))
+    return "";
+  std::vector<std::string> strings = SplitStrings(data);
+  if (strings.empty()) return "";
+  std::string current = strings[0];
+  if (current[0] == kCurrentMark) current.erase(0, 1);
+  return current.substr(0, kHistoryTextLimit);
+}
+
+bool LoadCommandLineFixedHeight(std::string& text, const char* keyPath) {
+  CRegistry key;
+  std::string stored;
+  if (!key.Open(0, keyPath, CRegistry::kReadOnly) || !key.GetString(stored, kCommandLineFixedHeight) ||
+      stored.empty())
+    return false;
+  text = stored;
+  return true;
+}
+
+bool SaveCommandLineFixedHeight(const std::string& text, const char* keyPath) {
+  CRegistry key;
+  return key.Open(0, keyPath, CRegistry::kOpenOrCreate) && key.SetString(text.c_str(), kCommandLineFixedHeight);
 }

@@ -52,7 +52,8 @@ class CListComboBox : public IComboBox {
 // Fills the combo box from the stored history and returns its current text.
 std::string LoadComboHistory(IComboBox& combo, const char* historyName, const char* keyPath);
 // Stores the combo box's current text and list; an empty text stores nothing.
-void SaveComboHistory(IComboBox& combo, const char* historyName, const char* keyPath);
+// False when the store could not be written.
+bool SaveComboHistory(IComboBox& combo, const char* historyName, const char* keyPath);
 
 // Start-up: the stored values over the defaults in options, with the
 // start-up rules (width and height 0 → 1024 × 768, at most 16000), and the two
@@ -60,6 +61,16 @@ void SaveComboHistory(IComboBox& combo, const char* historyName, const char* key
 // route path and the tile folder).
 void LoadSettings(ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox,
                   const char* keyPath = kSettingsKeyPath);
-// Start of every run: the values as they stand, then both histories.
-void SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox,
+// Start of every run: the values as they stand, then both histories. False
+// when the store could not be written (the run goes on all the same).
+bool SaveSettings(const ExportOptions& options, IComboBox& routeBox, IComboBox& tileBox,
                   const char* keyPath = kSettingsKeyPath);
+
+// The current tile folder of the stored history, read without creating or
+// writing anything; "" when none is stored.
+std::string RememberedTileFolder(const char* keyPath = kSettingsKeyPath);
+
+// The command line's fixed height ("CliFixedHeight"), a value of its own: the
+// dialog starts with 300 m whatever is stored. False when none is stored.
+bool LoadCommandLineFixedHeight(std::string& text, const char* keyPath = kSettingsKeyPath);
+bool SaveCommandLineFixedHeight(const std::string& text, const char* keyPath = kSettingsKeyPath);

@@ -1,14 +1,24 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need on Debian 12, as root; does nothing
 # for packages that are already there, so it is safe to run every time.
+#   tools/install-deps.sh          everything: native, sanitizer and Windows builds
+#   tools/install-deps.sh native   only what the native build and its tests need
 set -euo pipefail
 
-packages=(
-  cmake make g++ clang libclang-rt-14-dev
+native=(
+  cmake make g++
   googletest libgtest-dev libbenchmark-dev zlib1g-dev
-  python3 python3-pil zip unzip locales
+  python3 python3-pil locales
+)
+others=(
+  clang libclang-rt-14-dev zip unzip
   g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
 )
+case "${1:-all}" in
+  native) packages=("${native[@]}") ;;
+  all) packages=("${native[@]}" "${others[@]}") ;;
+  *) echo "usage: tools/install-deps.sh [native]" >&2; exit 2 ;;
+esac
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps: run as root (or install by hand: ${packages[*]})" >&2
@@ -16,7 +26,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "${1:-all}" = all ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   apt-get update -qq
 fi

@@ -5,12 +5,35 @@
 #pragma once
 #include <string>
 
-// Exit codes shared by every command.
+// Exit codes, one scheme for every command (listed by tolmaric --help).
 constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;  // unknown command or bad arguments
+constexpr int kExitUsage = 2;      // unknown command, bad arguments or paths
+constexpr int kExitNoOutput = 3;   // export: neither report nor picture chosen
+constexpr int kExitReport = 6;     // export: the report could not be created
+constexpr int kExitPicture = 7;    // export: the picture could not be saved
+constexpr int kExitDeclined = 8;   // export: an existing output was kept
 // A route reader failure exits with kExitRouteBase - result: 10 for "no
 // point" (result 0), 11 for -1 ... 14 for -4.
 constexpr int kExitRouteBase = 10;
+constexpr int kExitTile = 20;            // a tile is missing or damaged
+constexpr int kExitUnusableTiles = 21;   // tiles: some tile is not usable
+
+// The exit code of a route reader result below 1.
+constexpr int RouteExitCode(int result) { return kExitRouteBase - (result < 1 ? result : 0); }
+
+// "--help", "-h", and "/?" as Windows users type it.
+bool IsHelpArgument(const char* argument);
+
+// After a tile failure: the folder the tiles were looked for in, or that it
+// cannot be read, so a typo or a permission problem shows at once.
+void ReportTileFolder(const char* command, const std::string& folder);
+
+// True for an existing folder (or drive root); false after saying on
+// standard error that option's folder does not exist.
+bool CheckFolderArgument(const char* command, const char* option, const char* folder);
+
+// The exit codes as --help lists them.
+extern const char kExitCodeHelp[];
 
 // tolmaric route ROUTE.kml [--points]
 int RunRouteCommand(int argc, char** argv);

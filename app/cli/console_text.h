@@ -8,3 +8,6 @@
 
 // Writes text (code page 1252) to stream as the stream's reader expects it.
 void WriteConsoleText(std::FILE* stream, const std::string& text);
+
+// True when standard input is a terminal, so a question can be answered.
+bool CanAskAtConsole();

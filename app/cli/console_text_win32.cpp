@@ -34,3 +34,5 @@ void WriteConsoleText(std::FILE* stream, const std::string& text) {
   DWORD written = 0;
   WriteConsoleW(console, wide.data(), static_cast<DWORD>(count), &written, nullptr);
 }
+
+bool CanAskAtConsole() { return _isatty(_fileno(stdin)) != 0; }

@@ -3,8 +3,6 @@
 // the built-in defaults); like the dialog, every run stores its settings and
 // updates the route and tile folder histories, so a remembered tile folder
 // need not be given again.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,20 +18,15 @@
 #include "app/settings.h"
 #include "core/export_run.h"
 #include "core/locations.h"
+#include "core/profile_chart.h"
+#include "core/program_texts.h"
+#include "core/route_reader.h"
 #include "core/run_host.h"
 #include "core/text_report.h"
 #include "core/tile_store.h"
 #include "support/file_path.h"
 
 namespace {
-
-// Exit codes of this command, one per failure class.
-constexpr int kExitNoOutput = 3;
-constexpr int kExitRoute = 4;
-constexpr int kExitTile = 5;
-constexpr int kExitReport = 6;
-constexpr int kExitPicture = 7;
-constexpr int kExitDeclined = 8;
 
 // A yes/no setting with its two spellings.
 struct Switch {
@@ -116,7 +109,7 @@ bool ParseArguments(int argc, char** argv, ExportArguments& arguments) {
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     std::uint32_t count = 0;
-    if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+    if (IsHelpArgument(argument)) {
       arguments.help = true;
     } else if (ParseSwitch(argument, arguments)) {
     } else if (std::strcmp(argument, "--tiles") == 0) {
@@ -187,8 +180,9 @@ class ConsoleHost : public IRunHost {
     WriteConsoleText(icon == Icon::Information ? stdout : stderr, text + "\n");
   }
   bool AskOkCancel(const std::string& text, const std::string&) override {
+    lastQuestion = text;
     if (yes_) return true;
-    if (!isatty(0)) return false;
+    if (!CanAskAtConsole()) return false;
     WriteConsoleText(stderr, text + " [j/N] ");
     char answer[16] = "";
     if (!std::fgets(answer, sizeof answer, stdin)) return false;
@@ -199,28 +193,37 @@ class ConsoleHost : public IRunHost {
     if (open_) ShellOpen(path);
   }
 
+  std::string lastQuestion;  // the overwrite question asked last
+
  private:
   bool yes_, open_;
 };
 
 // Stores the run's settings as the dialog would, through the two combo boxes
-// that hold the route and the tile folder histories. The show flags stay as
-// stored: the command line opens files only when asked with --open.
+// that hold the route and the tile folder histories, and a given fixed height
+// as the command line's own value. The show flags stay as stored: the
+// command line opens files only when asked with --open. A store that cannot
+// be written is said once; the run goes on.
 class RegistrySaver : public ISettingsSaver {
  public:
-  RegistrySaver(IComboBox& routes, IComboBox& tiles, const ExportOptions& stored)
-      : routes_(routes), tiles_(tiles), stored_(stored) {}
+  RegistrySaver(IComboBox& routes, IComboBox& tiles, const ExportOptions& stored, bool fixedHeightGiven)
+      : routes_(routes), tiles_(tiles), stored_(stored), fixedHeightGiven_(fixedHeightGiven) {}
   void SaveSettings(const ExportOptions& options) override {
     ExportOptions kept = options;
     kept.BmpShow = stored_.BmpShow;
     kept.TextShow = stored_.TextShow;
-    ::SaveSettings(kept, routes_, tiles_);
+    bool saved = ::SaveSettings(kept, routes_, tiles_);
+    if (fixedHeightGiven_) saved = SaveCommandLineFixedHeight(options.FixedHeightText) && saved;
+    if (!saved)
+      WriteConsoleText(stderr, "tolmaric export: the settings store cannot be read or written; "
+                               "settings will not be saved\n");
   }
 
  private:
   IComboBox& routes_;
   IComboBox& tiles_;
   ExportOptions stored_;
+  bool fixedHeightGiven_;
 };
 
 // --locations FILE, else Locations.txt beside the program, else in the
@@ -240,21 +243,18 @@ CLocationTable LoadLocations(const std::string& path) {
   return table;
 }
 
-// Whether the store names a tile folder, looked up without creating or
-// writing anything, so that a run refused for want of one leaves no trace.
-bool TileFolderRemembered() {
-  CRegistry key;
-  std::vector<char> data;
-  if (!key.Open(0, kSettingsKeyPath, CRegistry::kReadOnly) || !key.GetMultiString(data, kTileHistory + 1))
-    return false;
-  return data[0] != 0 && !(data[0] == '\x02' && data[1] == 0);
+// A route failure exits with the route command's code for the reader's
+// result, read once more now that the run has failed.
+int RouteFailureExitCode(const std::string& route) {
+  std::vector<double> longitudes, latitudes;
+  return RouteExitCode(ReadKmlRoute(route.c_str(), longitudes, latitudes));
 }
 
-int ExitCodeOf(ExportOutcome outcome) {
+int ExitCodeOf(ExportOutcome outcome, const std::string& route) {
   switch (outcome) {
     case ExportOutcome::kSuccess: return kExitOk;
     case ExportOutcome::kNoOutputChosen: return kExitNoOutput;
-    case ExportOutcome::kRouteFailed: return kExitRoute;
+    case ExportOutcome::kRouteFailed: return RouteFailureExitCode(route);
     case ExportOutcome::kTileFailed: return kExitTile;
     case ExportOutcome::kReportFailed: return kExitReport;
     case ExportOutcome::kPictureFailed: return kExitPicture;
@@ -289,7 +289,12 @@ void PrintExportHelp() {
       "\n"
       "Options not given take the stored settings, else the built-in defaults.\n"
       "Every run stores its settings and remembers the route and the tile folder,\n"
-      "so --tiles may be left out once a tile folder is remembered.\n"
+      "so --tiles may be left out once a tile folder is remembered. Remembered:\n"
+      "every switch below, --width, --height, --step, --class-width, --classes,\n"
+      "the tile folder, and --fixed-height M with its value (the dialog starts\n"
+      "with 300 m); not remembered: --locations, --open, --yes. A --tiles folder\n"
+      "or --locations file that does not exist is refused before anything is\n"
+      "stored.\n"
       "\n"
       "  --bitmap, --no-bitmap                  write the picture (default on)\n"
       "  --text, --no-text                      write the text report (default off)\n"
@@ -317,9 +322,8 @@ void PrintExportHelp() {
       "Settings and texts live in the settings store; messages are the program\n"
       "texts (German unless replaced through its \"Language\" key).\n"
       "\n"
-      "Exit codes: 0 done, 2 bad arguments, 3 no output chosen, 4 route file\n"
-      "unusable, 5 tile missing or damaged, 6 report not created, 7 picture not\n"
-      "saved, 8 an existing output was kept.\n");
+      "A route is never replaced by its own output (ROUTE.txt or ROUTE.bmp).\n"
+      "\n" + std::string(kExitCodeHelp));
 }
 
 int RunExportCommand(int argc, char** argv) {
@@ -329,7 +333,13 @@ int RunExportCommand(int argc, char** argv) {
     PrintExportHelp();
     return kExitOk;
   }
-  if (!arguments.tiles && !TileFolderRemembered()) {
+  // Bad paths are refused before the store is touched.
+  if (arguments.tiles && !CheckFolderArgument("export", "--tiles", arguments.tiles)) return kExitUsage;
+  if (arguments.locations && GetFileKind(arguments.locations) != kFileKindFile) {
+    UsageError(std::string("--locations ") + arguments.locations + ": no such file");
+    return kExitUsage;
+  }
+  if (!arguments.tiles && RememberedTileFolder().empty()) {
     UsageError("no tile folder given or remembered (--tiles DIR)");
     return kExitUsage;
   }
@@ -337,6 +347,7 @@ int RunExportCommand(int argc, char** argv) {
   ExportOptions options;
   CListComboBox routes, tiles;
   LoadSettings(options, routes, tiles);
+  LoadCommandLineFixedHeight(options.FixedHeightText);
   const ExportOptions stored = options;
 
   ApplyArguments(arguments, options);
@@ -355,13 +366,20 @@ int RunExportCommand(int argc, char** argv) {
   std::string errorText;
   CTileStore tileStore(errorText);
   ConsoleHost host(arguments.yes, arguments.open);
-  RegistrySaver saver(routes, tiles, stored);
+  RegistrySaver saver(routes, tiles, stored, arguments.fixedHeight.has_value());
   ExportOutcome outcome = RunExport(options, locations, tileStore, host, saver, errorText);
-  if (outcome == ExportOutcome::kTileFailed) PrintMissingRouteTiles(options.RoutePath, options.TileFolder);
+  const std::string report = TextReportPath(options.RoutePath);
+  const std::string picture = ProfileChartPath(options.RoutePath);
   if (outcome == ExportOutcome::kSuccess) {
-    ExportOptions written = CorrectedOptions(options);
-    if (written.TextOn) WriteConsoleText(stdout, TextReportPath(written.RoutePath) + "\n");
-    if (written.BmpOn) WriteConsoleText(stdout, ChangeExtension(written.RoutePath.c_str(), "bmp") + "\n");
+    if (options.TextOn) WriteConsoleText(stdout, report + "\n");
+    if (options.BmpOn) WriteConsoleText(stdout, picture + "\n");
+  } else if (outcome == ExportOutcome::kDeclined) {
+    const bool reportKept = host.lastQuestion == FormatProgramText(kTextReportExists, report);
+    WriteConsoleText(stderr, "tolmaric export: kept the existing " + (reportKept ? report : picture) +
+                                 "; give --yes (or answer j) to replace it\n");
+  } else if (outcome == ExportOutcome::kTileFailed) {
+    ReportTileFolder("export", options.TileFolder);
+    PrintMissingRouteTiles(options.RoutePath, options.TileFolder);
   }
-  return ExitCodeOf(outcome);
+  return ExitCodeOf(outcome, options.RoutePath);
 }

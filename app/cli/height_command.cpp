@@ -12,9 +12,6 @@
 #include "core/tile_store.h"
 #include "support/text_scan.h"
 
-// The store could not give a height (its program text went to stderr).
-constexpr int kExitTileFailure = 20;
-
 namespace {
 
 struct HeightArguments {
@@ -38,7 +35,7 @@ bool ParseArguments(int argc, char** argv, HeightArguments& arguments) {
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
     double value = 0;
-    if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+    if (IsHelpArgument(argument)) {
       arguments.help = true;
     } else if (std::strcmp(argument, "--tiles") == 0) {
       if (i + 1 >= argc) {
@@ -78,8 +75,8 @@ void PrintHeightHelp() {
                    "route do: void samples take the last valid height before them.\n"
                    "\n"
                    "When a tile is missing or damaged, the heights found so far are printed,\n"
-                   "the program's message goes to standard error and the exit code is 20;\n"
-                   "2 for wrong arguments.\n");
+                   "the program's message and the folder looked in go to standard error and\n"
+                   "the exit code is 20; 2 for wrong arguments or a folder that does not exist.\n");
 }
 
 int RunHeightCommand(int argc, char** argv) {
@@ -89,6 +86,7 @@ int RunHeightCommand(int argc, char** argv) {
     PrintHeightHelp();
     return kExitOk;
   }
+  if (!CheckFolderArgument("height", "--tiles", arguments.tileFolder)) return kExitUsage;
   std::string errorText, out;
   CTileStore store(errorText, arguments.tileFolder);
   for (std::size_t i = 0; i + 1 < arguments.coordinates.size(); i += 2) {
@@ -98,7 +96,8 @@ int RunHeightCommand(int argc, char** argv) {
     } catch (int) {
       WriteConsoleText(stdout, out);
       WriteConsoleText(stderr, errorText + "\n");
-      return kExitTileFailure;
+      ReportTileFolder("height", arguments.tileFolder);
+      return kExitTile;
     }
     char line[64];
     std::snprintf(line, sizeof line, "%.2f\n", height);

@@ -32,7 +32,7 @@ bool ParseArguments(int argc, char** argv, RouteArguments& arguments) {
     const char* argument = argv[i];
     if (options && std::strcmp(argument, "--") == 0) {
       options = false;
-    } else if (options && (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)) {
+    } else if (options && IsHelpArgument(argument)) {
       arguments.help = true;
     } else if (options && std::strcmp(argument, "--points") == 0) {
       arguments.points = true;
@@ -103,7 +103,7 @@ int RunRouteCommand(int argc, char** argv) {
   int count = ReadRoute(arguments.path, longitudes, latitudes, &format);
   if (count < 1) {
     WriteConsoleText(stderr, std::string(ProgramText(RouteResultTextNumber(count))) + "\n");
-    return kExitRouteBase - count;
+    return RouteExitCode(count);
   }
 
   double length = RouteLength(longitudes.data(), latitudes.data(), count);

@@ -18,9 +18,6 @@
 #include "core/tile_store.h"
 #include "support/file_path.h"
 
-// Some tile was not usable, or the folder held none.
-constexpr int kExitUnusableTiles = 21;
-
 namespace {
 
 bool EndsWithNoCase(const std::string& text, const std::string& ending) {
@@ -87,7 +84,7 @@ const char* StateText(TileFileState state) {
       return "NOT USABLE: neither 2884802 (SRTM3) nor 25934402 (SRTM1) bytes long "
              "(the run stops with a message)";
     case TileFileState::kNotOpened:
-      return "NOT USABLE: cannot be opened or read (the run stops with a message)";
+      return "NOT USABLE: not a file that can be opened and read (the run stops with a message)";
     case TileFileState::kArchiveUnusable:
       return "NOT USABLE: not a ZIP archive, or no entry is a tile "
              "(the run stops with a message)";
@@ -212,14 +209,14 @@ void PrintTilesHelp() {
                    "\n"
                    "Exit code 0 when every tile is usable, 21 when one is not (or missing) or\n"
                    "the folder holds none, 2 for wrong arguments, 10-14 when the route cannot\n"
-                   "be read (as tolmaric route).\n");
+                   "be read (as tolmaric route). 21 also when the folder cannot be read.\n");
 }
 
 int RunTilesCommand(int argc, char** argv) {
   const char* folder = nullptr;
   const char* route = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+    if (IsHelpArgument(argv[i])) {
       PrintTilesHelp();
       return kExitOk;
     }
@@ -245,6 +242,10 @@ int RunTilesCommand(int argc, char** argv) {
   if (kind != kFileKindFolder && kind != kFileKindDriveRoot) {
     WriteConsoleText(stderr, std::string("tolmaric tiles: not a folder: ") + folder + "\n");
     return kExitUsage;
+  }
+  if (!CanListFolder(folder)) {
+    WriteConsoleText(stderr, std::string("tolmaric tiles: the folder cannot be read: ") + folder + "\n");
+    return kExitUnusableTiles;
   }
   if (route) return ListRouteTiles(folder, route);
   std::vector<std::string> names = TileFilesIn(folder);

@@ -69,7 +69,9 @@ TEST_F(CliExport, WritesTheCheckedReportAndPictureByteForByte) {
 
 TEST_F(CliExport, BadArgumentsWriteNothing) {
   const char* cases[] = {" --frobnicate", " --width abc", " --width", " --class-width 11", " --class-width 0",
-                         " --classes 7",  " --step -5",   " second.kml",  " --tiles ''"};
+                         " --classes 7",  " --step -5",   " second.kml",  " --tiles ''",
+                         " --tiles '/no/such/folder'", " --tiles 'C:\\SRTM\" --yes'",
+                         " --locations '/no/such/Locations.txt'"};
   for (const char* arguments : cases) {
     Outcome run = Tolmaric(Route() + Tiles() + arguments);
     EXPECT_EQ(2, run.exitCode) << arguments;
@@ -91,12 +93,13 @@ TEST_F(CliExport, EveryFailureClassHasItsMessageAndCode) {
 
   // The run above stored both outputs as off: every later run names its own.
   Outcome route = Tolmaric("export '" + folder_ + "/missing.kml'" + Tiles() + " --bitmap");
-  EXPECT_EQ(4, route.exitCode);
+  EXPECT_EQ(11, route.exitCode);
   EXPECT_EQ("Die Datei kann nicht ge\xC3\xB6" "ffnet werden !\n", route.err);
 
   Outcome tile = Tolmaric(Route() + " --tiles '" + folder_ + "' --bitmap");
-  EXPECT_EQ(5, tile.exitCode);
+  EXPECT_EQ(20, tile.exitCode);
   EXPECT_EQ(0u, tile.err.find("Die Datei N42E001.hgt konnte nicht gefunden werden !\n"));
+  EXPECT_NE(std::string::npos, tile.err.find("tolmaric export: tiles looked for in " + folder_ + "\n"));
 
   std::filesystem::create_directory(Report());
   Outcome report = Tolmaric(Route() + Tiles() + " --text --bitmap --yes");
@@ -115,7 +118,7 @@ TEST_F(CliExport, AStopOnAMissingTileListsEveryMissingTileOfTheRoute) {
   ASSERT_TRUE(WriteWholeFile(route_, "<gpx><rte><rtept lat=\"42.5\" lon=\"1.5\"/><rtept lat=\"44.5\" "
                                      "lon=\"2.5\"/></rte></gpx>"));
   Outcome run = Tolmaric(Route() + Tiles() + " --text");
-  EXPECT_EQ(5, run.exitCode);
+  EXPECT_EQ(20, run.exitCode);
   EXPECT_EQ(0u, run.err.find("Die Datei N43E001.hgt konnte nicht gefunden werden !\n"));
   EXPECT_NE(std::string::npos, run.err.find("Tiles of the route missing from " + SourcePath("examples/tiles") +
                                             ":\n  N43E001.hgt\n  N43E002.hgt\n  N44E002.hgt\n"))
@@ -128,6 +131,8 @@ TEST_F(CliExport, AnExistingOutputIsKeptUnlessConfirmed) {
   EXPECT_EQ(8, declined.exitCode);
   EXPECT_EQ("keep me", ReadWholeFile(Picture()));
   EXPECT_EQ(std::string::npos, declined.err.find("Fehler"));
+  EXPECT_EQ("tolmaric export: kept the existing " + Picture() + "; give --yes (or answer j) to replace it\n",
+            declined.err);
   EXPECT_EQ("", declined.out);
 
   Outcome accepted = Tolmaric(Route() + Tiles() + " --yes");
@@ -136,10 +141,12 @@ TEST_F(CliExport, AnExistingOutputIsKeptUnlessConfirmed) {
 }
 
 TEST_F(CliExport, RemembersTheTileFolderAndTheSettings) {
-  Outcome first = Tolmaric(Route() + Tiles() + " --text --no-bitmap --step 50");
+  Outcome first = Tolmaric(Route() + Tiles() + " --text --no-bitmap --step 50 --fixed-height 2000");
   ASSERT_EQ(0, first.exitCode) << first.err;
   std::string store = ReadWholeFile(config_ + "/tolmaric/registry");
   EXPECT_NE(std::string::npos, store.find("\"StepWidth\"=sz:\"50\""));
+  EXPECT_NE(std::string::npos, store.find("\"BmpFixHeight\"=dword:00000001"));
+  EXPECT_NE(std::string::npos, store.find("\"CliFixedHeight\"=sz:\"2000\""));
   EXPECT_NE(std::string::npos, store.find("\"KmlPath\"=hex(7):02,"));
   EXPECT_NE(std::string::npos, store.find("\"Text73\"=sz:\"Die Dateien wurden erzeugt.\""));
   std::filesystem::remove(Report());
@@ -148,6 +155,37 @@ TEST_F(CliExport, RemembersTheTileFolderAndTheSettings) {
   EXPECT_EQ(0, second.exitCode) << second.err;
   EXPECT_TRUE(Exists(Report()));
   EXPECT_FALSE(Exists(Picture()));
+}
+
+// A damaged tile archive stops the run with the unpack message and leaves the
+// old picture whole; a route named like an output is refused untouched; a
+// leftover of a killed run goes with the next successful one.
+TEST_F(CliExport, NothingReportedAsDoneThatWasNotDoneAndNothingLost) {
+  const std::string tiles = folder_ + "/tiles";
+  std::filesystem::create_directory(tiles);
+  const std::string archive = ReadWholeFile(SourcePath("examples/tiles/N42E001.hgt.zip"));
+  ASSERT_TRUE(WriteWholeFile(tiles + "/N42E001.hgt.zip", archive.substr(0, archive.size() / 2)));
+  ASSERT_TRUE(WriteWholeFile(Picture(), "old picture"));
+  Outcome damaged = Tolmaric(Route() + " --tiles '" + tiles + "' --yes");
+  EXPECT_EQ(20, damaged.exitCode);
+  EXPECT_EQ(0u, damaged.err.find("Die Datei N42E001.hgt konnte nicht entpackt werden !\n")) << damaged.err;
+  EXPECT_EQ("", damaged.out);
+  EXPECT_EQ("old picture", ReadWholeFile(Picture()));
+
+  const std::string textRoute = folder_ + "/track2.txt";
+  ASSERT_TRUE(WriteWholeFile(textRoute, ReadWholeFile(route_)));
+  Outcome ownRoute = Tolmaric("export '" + textRoute + "'" + Tiles() + " --text --no-bitmap --yes");
+  EXPECT_EQ(6, ownRoute.exitCode);
+  EXPECT_EQ("Die Datei " + textRoute + " konnte nicht erzeugt werden !\n", ownRoute.err);
+  EXPECT_EQ(ReadWholeFile(route_), ReadWholeFile(textRoute));
+
+  ASSERT_TRUE(WriteWholeFile(Picture() + ".999999999.tmp", "half a picture"));
+  Outcome good = Tolmaric(Route() + Tiles() + " --bitmap --no-text --width 400 --height 300 --yes");
+  EXPECT_EQ(0, good.exitCode) << good.err;
+  EXPECT_EQ("BM", ReadWholeFile(Picture()).substr(0, 2));
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) files += entry.path().extension() == ".tmp";
+  EXPECT_EQ(0u, files);
 }
 
 TEST_F(CliExport, ReplacedTextsAreUsed) {
@@ -179,7 +217,9 @@ TEST_F(CliExport, HelpSaysWhereTheLocationsAreAndWhatTheCodesMean) {
   EXPECT_NE(std::string::npos, help.out.find("Locations.txt"));
   EXPECT_NE(std::string::npos, help.out.find(config_ + "/tolmaric/Locations.txt"));
   EXPECT_NE(std::string::npos, help.out.find("--tiles may be left out"));
-  EXPECT_NE(std::string::npos, help.out.find("8 an existing output was kept"));
+  EXPECT_NE(std::string::npos, help.out.find("  8      an existing output was kept\n"));
+  EXPECT_NE(std::string::npos, help.out.find("  10-14  route file unusable"));
+  EXPECT_NE(std::string::npos, help.out.find("--fixed-height M with its value"));
 }
 
 }  // namespace

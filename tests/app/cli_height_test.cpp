@@ -82,13 +82,16 @@ TEST_F(Cli, AMissingTileStopsWithTheProgramTextAfterTheHeightsFound) {
   EXPECT_EQ(o.exitCode, 20);
   EXPECT_EQ(o.out, "396.00\n");
   EXPECT_EQ(o.err.rfind("Die Datei N47E010.hgt konnte nicht gefunden werden !\n", 0), 0u) << o.err;
+  EXPECT_NE(o.err.find("tolmaric height: tiles looked for in " + SourcePath("examples/tiles") + "\n"),
+            std::string::npos) << o.err;
 }
 
 TEST_F(Cli, HeightArgumentsAreChecked) {
   const std::string tiles = " --tiles " + Quoted(SourcePath("examples/tiles"));
   for (const std::string& arguments : std::vector<std::string>{
            "height 9.5 47.5", "height" + tiles, "height" + tiles + " 9.5",
-        "height" + tiles + " 9.5 47.5x", "height --tiles"}) {
+        "height" + tiles + " 9.5 47.5x", "height --tiles",
+        "height --tiles " + Quoted(scratch_.File("no-such-folder")) + " 9.5 47.5"}) {
     Outcome o = Tolmaric(arguments);
     EXPECT_EQ(o.exitCode, 2) << arguments;
     EXPECT_EQ(o.out, "") << arguments;
