@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr double kMetresToKilometres = 0.001;
-constexpr double kFractionToPercent = 100.0;
 
 void Append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -45,7 +43,8 @@ void AppendSamples(std::string& text, const ProfileSample* samples, int count,
                    const CLocationTable& locations, bool addLocations) {
   for (int k = 0; k < count; ++k) {
     const ProfileSample& s = samples[k];
-    Append(text, "%+7.6f %+7.6f %3.2f %3.2f\n", s.longitude, s.latitude, s.height, s.distance);
+    Append(text, "%+7.*f %+7.*f %3.*f %3.*f\n", kCoordinateDecimals, s.longitude,
+           kCoordinateDecimals, s.latitude, kMetreDecimals, s.height, kMetreDecimals, s.distance);
     if (addLocations && s.location >= 0 && s.location < locations.Count())
       text += "LOC:\"" + locations[s.location].name + "\"\n";
   }
@@ -59,14 +58,15 @@ void AppendStatistics(std::string& text, const ProfileSample* samples, int count
                                            config.width, lowest, highest);
   for (int c = config.first; c <= config.last; ++c) {
     const SlopeClass& slopeClass = classes[c - config.first];
-    Append(text, "STAT: %3i%%..%3i%%  %6.2fm  %3.2f%%\n", c * config.width,
-           (c + 1) * config.width, slopeClass.metres, slopeClass.share * kFractionToPercent);
+    Append(text, "STAT: %3i%%..%3i%%  %6.*fm  %3.*f%%\n", c * config.width,
+           (c + 1) * config.width, kMetreDecimals, slopeClass.metres, kMetreDecimals,
+           slopeClass.share * kFractionToPercent);
   }
-  Append(text, "LEN:    %6.2f km\n", routeLength * kMetresToKilometres);
-  Append(text, "HMAX:   %1.0f m\n", highest);
-  Append(text, "HMIN:   %1.0f m\n", lowest);
-  Append(text, "HDELTA: %1.0f m\n", highest - lowest);
-  Append(text, "METERS: %1.0f m\n", climbed);
+  Append(text, "LEN:    %6.*f km\n", kMetreDecimals, routeLength * kMetresToKilometres);
+  Append(text, "HMAX:   %1.*f m\n", kSummaryDecimals, highest);
+  Append(text, "HMIN:   %1.*f m\n", kSummaryDecimals, lowest);
+  Append(text, "HDELTA: %1.*f m\n", kSummaryDecimals, highest - lowest);
+  Append(text, "METERS: %1.*f m\n", kSummaryDecimals, climbed);
 }
 
 }  // namespace
@@ -78,6 +78,13 @@ std::string FormatTextReport(const ProfileSample* samples, int count,
   AppendSamples(text, samples, count, locations, content.addLocations);
   if (content.addStatistics) AppendStatistics(text, samples, count, classes, routeLength);
   return text;
+}
+
+std::string FormatDecimals(double value, int decimals) {
+  char number[400];  // 1e308 in full with up to 80 decimals
+  if (decimals < 0 || decimals > 80) decimals = kMetreDecimals;
+  const int length = std::snprintf(number, sizeof number, "%.*f", decimals, value);
+  return length < 0 ? std::string() : std::string(number, std::size_t(length));
 }
 
 std::string TextReportPath(const std::string& routePath) {

@@ -281,6 +281,7 @@ void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) 
   if (where.zipped) LoadArchiveTile(slot, where.path, name);
   else LoadLooseTile(slot, where.path, name);
   keys_[slot] = key;
+  (grids_[slot] == kTileSamplesSrtm1 ? loadedSrtm1_ : loadedSrtm3_) = true;
   ConvertToHostOrder(reinterpret_cast<std::uint8_t*>(memory_[slot].get()), grids_[slot]);
 }
 
