@@ -20,7 +20,7 @@
 #include "core/locations.h"
 #include "core/profile_chart.h"
 #include "core/program_texts.h"
-#include "core/route_reader.h"
+#include "core/route_formats.h"
 #include "core/run_host.h"
 #include "core/text_report.h"
 #include "core/tile_store.h"
@@ -60,19 +60,6 @@ void UsageError(const std::string& problem) {
   WriteConsoleText(stderr, "tolmaric export: " + problem + " (see tolmaric export --help)\n");
 }
 
-// A whole argument of decimal digits that fits 32 bits.
-bool ParseCount(const char* text, std::uint32_t& value) {
-  if (!*text) return false;
-  std::uint64_t number = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return false;
-    number = number * 10 + static_cast<unsigned>(*c - '0');
-    if (number > 0xFFFFFFFFu) return false;
-  }
-  value = static_cast<std::uint32_t>(number);
-  return true;
-}
-
 bool TakeValue(int argc, char** argv, int& i, const char*& value) {
   if (i + 1 >= argc) {
     UsageError(std::string(argv[i]) + " needs a value");
@@ -86,7 +73,7 @@ bool TakeCount(int argc, char** argv, int& i, std::uint32_t& count) {
   const char* option = argv[i];
   const char* text = nullptr;
   if (!TakeValue(argc, argv, i, text)) return false;
-  if (ParseCount(text, count)) return true;
+  if (ParseWholeNumber(text, count)) return true;
   UsageError(std::string(option) + " needs a whole number, not '" + text + "'");
   return false;
 }
@@ -226,28 +213,11 @@ class RegistrySaver : public ISettingsSaver {
   bool fixedHeightGiven_;
 };
 
-// --locations FILE, else Locations.txt beside the program, else in the
-// user's folder (for installs whose program folder is read-only).
-std::string LocationsPath(const char* given) {
-  if (given) return given;
-  std::string beside = GetProgramFolder() + kLocationsFileName;
-  if (GetFileKind(beside.c_str()) == 1) return beside;
-  std::string user = UserConfigFolder();
-  return user.empty() ? beside : user + kLocationsFileName;
-}
-
-CLocationTable LoadLocations(const std::string& path) {
-  CLocationTable table;
-  for (const Location& location : ReadLocationsFile(path))
-    if (!table.Add(location)) break;
-  return table;
-}
-
 // A route failure exits with the route command's code for the reader's
 // result, read once more now that the run has failed.
 int RouteFailureExitCode(const std::string& route) {
   std::vector<double> longitudes, latitudes;
-  return RouteExitCode(ReadKmlRoute(route.c_str(), longitudes, latitudes));
+  return RouteExitCode(ReadRoute(route.c_str(), longitudes, latitudes));
 }
 
 int ExitCodeOf(ExportOutcome outcome, const std::string& route) {
