@@ -51,7 +51,8 @@ std::uint32_t StepWidthFromText(const std::string& text);
 // Writes report to path as a step of an export run: asks before replacing
 // anything that exists under path (any answer but OK throws kAbortDeclined),
 // throws kAbortReportNotCreated with the message in errorText when the file
-// cannot be created or completely written (a partial file is removed), and
+// cannot be created or completely written (it goes through a temporary file,
+// so the old report stays whole and no partial file is left), and
 // hands the file to the shell when show is set.
 void WriteTextReportFile(const std::string& path, const std::string& report, bool show,
                          IRunHost& host, std::string& errorText);

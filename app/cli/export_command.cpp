@@ -14,7 +14,6 @@
 #include "app/cli/console_text.h"
 #include "app/desktop.h"
 #include "app/language_texts.h"
-#include "app/registry.h"
 #include "app/settings.h"
 #include "core/export_run.h"
 #include "core/locations.h"
