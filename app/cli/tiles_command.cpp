@@ -128,7 +128,7 @@ bool ReadRoutePoints(const char* path, std::vector<double>& longitudes, std::vec
   int count = ReadRoute(path, longitudes, latitudes);
   if (count >= 1) return true;
   WriteConsoleText(stderr, std::string(ProgramText(RouteResultTextNumber(count))) + "\n");
-  exit = kExitRouteBase - count;
+  exit = RouteExitCode(count);
   return false;
 }
 
@@ -183,7 +183,7 @@ void PrintMissingRouteTiles(const std::string& route, const std::string& folder)
   for (const std::string& tile : TilesOfRoute(longitudes, latitudes))
     if (!FindTileFile(folder, tile, where)) missing += "  " + tile + "\n";
   if (!missing.empty())
-    WriteConsoleText(stderr, "Tiles of the route missing from " + folder + ":\n" + missing);
+    WriteConsoleText(stderr, "tolmaric export: every tile of the route missing there:\n" + missing);
 }
 
 void PrintTilesHelp() {
@@ -208,8 +208,8 @@ void PrintTilesHelp() {
                    "                 the file; or missing, or damaged and why\n"
                    "\n"
                    "Exit code 0 when every tile is usable, 21 when one is not (or missing) or\n"
-                   "the folder holds none, 2 for wrong arguments, 10-14 when the route cannot\n"
-                   "be read (as tolmaric route). 21 also when the folder cannot be read.\n");
+                   "the folder holds none or cannot be read, 2 for wrong arguments, 10-14\n"
+                   "when the route cannot be read (as tolmaric route).\n");
 }
 
 int RunTilesCommand(int argc, char** argv) {
