@@ -4,9 +4,10 @@
 // stored blocks of the same bytes.
 //
 // First input byte: bit 0 zlib stream instead of bare deflate; bits 1..3
-// the size of the pieces written; bits 4..7 how often the rest is repeated
-// (up to 2^15 times, at most 1.5 MiB in all), so that small inputs reach
-// far matches, the end of the window and of the encoder's input buffer.
+// the size of the pieces written; bits 4..7 how often the rest is repeated:
+// 1 to 15 times, so that small inputs reach far matches and the end of the
+// window, and for 15 as often as fits in 1.1 MiB, beyond the end of the
+// encoder's input buffer (rarely, since those runs are slow).
 #include <zlib.h>
 
 #include <cstddef>
@@ -21,7 +22,7 @@
 
 namespace {
 
-const std::size_t kMaxInput = 3u << 19;
+const std::size_t kMaxInput = 1100000;
 const std::size_t kPieceSizes[8] = {0, 1, 3, 64, 1000, 4096, 65536, 262147};  // 0: all at once
 
 std::string Compress(const std::string& data, CDeflateEncoder::Wrapper wrapper, std::size_t piece) {
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   if (size < 1) return 0;
   const bool wrapped = input[0] & 1;
   const std::size_t piece = kPieceSizes[(input[0] >> 1) & 7];
-  const std::size_t repeats = std::size_t(1) << (input[0] >> 4);
+  const std::size_t repeats = (input[0] >> 4) < 15 ? (input[0] >> 4) + 1 : kMaxInput;
   const std::string unit(reinterpret_cast<const char*>(input + 1), size - 1);
   std::string data;
   for (std::size_t k = 0; k < repeats && data.size() + unit.size() <= kMaxInput; ++k) data += unit;
