@@ -273,6 +273,11 @@ int CTileStore::OldestSlot() const {
 // empty). Only regular files count: a folder, FIFO or device named like a
 // tile is never opened, so a lookup cannot block on it. Messages name the
 // tile (N47E011.hgt), whichever of its file names was found.
+void CTileStore::SetTileFolder(const std::string& folder) {
+  if (folder != tileFolder_) Release();
+  tileFolder_ = folder;
+}
+
 void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) {
   stamps_[slot] = ++loadCounter_;
   keys_[slot] = 0;

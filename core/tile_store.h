@@ -86,7 +86,8 @@ class CTileStore {
   CTileStore(const CTileStore&) = delete;
   CTileStore& operator=(const CTileStore&) = delete;
 
-  void SetTileFolder(const std::string& folder) { tileFolder_ = folder; }
+  // A new folder empties the slots: their tiles came from the old one.
+  void SetTileFolder(const std::string& folder);
   const std::string& TileFolder() const { return tileFolder_; }
 
   // Height in metres at the point (degrees, east and north positive),
