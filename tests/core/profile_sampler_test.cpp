@@ -201,3 +201,18 @@ TEST_F(SamplerTest, ARouteAcrossTheMeridianTakesTheShortWay) {
   }
   EXPECT_NEAR(samples_.back().longitude, -179.9 - 0.2 * (length - 21000.0) / length, 1e-9);
 }
+
+// The tiles a route passes: every cell its straight legs cross, in order,
+// the short way across the meridian, and nothing from impossible points.
+TEST(RouteTiles, EveryCellTheLegsCrossInTheOrderReached) {
+  const std::vector<double> lon = {179.5, -179.5, -179.25, -179.5}, lat = {10.5, 10.5, 11.5, 10.25};
+  EXPECT_EQ(RouteTileNames(lon.data(), lat.data(), 4),
+            (std::vector<std::string>{"N10E179.hgt", "N10W180.hgt", "N11W180.hgt"}));
+  // A leg through a cell corner touches the corner's cells, not a detour.
+  const std::vector<double> diagonal = {10.5, 11.5}, up = {20.5, 21.5};
+  EXPECT_EQ(RouteTileNames(diagonal.data(), up.data(), 2),
+            (std::vector<std::string>{"N20E010.hgt", "N21E011.hgt"}));
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<double> bad = {nan, 1e300};
+  EXPECT_EQ(RouteTileNames(bad.data(), bad.data(), 2).size(), 2u);
+}
