@@ -13,8 +13,9 @@
 // Failures are the graphics library's exceptions (graphics_errors.h):
 // EPngFileOpenError, EPngFileWriteError, EPngDataError (no pixels, or a
 // width or height of 0), and EGraphicsAbort from the progress callback
-// (percent 0 first, once per row from the top, 100 last). Save leaves a
-// partly written file on disk, as the BMP writer does; the caller removes it.
+// (percent 0 first, once per row from the top, 100 last); std::bad_alloc
+// when the compressor's 1.5 MB cannot be had. Save leaves a partly written
+// file on disk, as the BMP writer does; the caller removes it.
 #pragma once
 #include "raster/bmp_file.h"
 

@@ -103,7 +103,7 @@ const int kTailInsertLength = 16;
 const int kBufferSize = 1 << 20;
 const int kLookahead = kMaxMatch + 1;
 const int kLoadSlack = 8;
-const int kMaxBlockSymbols = 1 << 15;
+const int kMaxBlockSymbols = 1 << 15;  // a block ends after this many, to follow the data's mix
 
 inline std::uint32_t Load32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
