@@ -66,23 +66,23 @@ void ComputeDefaultColors(CTreeListModel& model, const TreeSystemColors& system)
   auto set = [&](int index, TreeColor value) {
     if (!model.colorSet[index]) slot[index] = value;
   };
-  set(0, system.window);
-  set(2, system.window);
+  set(kSlotBackground, system.window);
+  set(kSlotEvenRows, system.window);
   TreeColor info = system.infoBackground;
-  set(1, SquaredDistance(info, slot[2]) < 64 ? ShiftBlue(slot[2]) : info);
-  set(3, system.buttonFace);
-  set(4, system.windowText);
-  set(5, system.windowText);
-  set(6, system.buttonShadow);
-  set(7, system.windowText ^ 0xFF0000);
-  set(8, SevenEighthsWith(slot[1], system.highlight));
-  set(9, SevenEighthsWith(slot[2], system.highlight));
-  set(10, system.infoBackground);
-  set(11, system.window);
-  set(12, DarkenColor(system.window));
-  set(13, DarkenColor(slot[1]));
-  set(14, DarkenColor(system.window));
-  set(15, HalfAndHalf(system.scrollBar, system.window));
+  set(kSlotOddRows, SquaredDistance(info, slot[kSlotEvenRows]) < 64 ? ShiftBlue(slot[kSlotEvenRows]) : info);
+  set(kSlotGrid, system.buttonFace);
+  set(kSlotText, system.windowText);
+  set(kSlotLines, system.windowText);
+  set(kSlotButtonFrame, system.buttonShadow);
+  set(kSlotInvertedText, system.windowText ^ 0xFF0000);
+  set(kSlotMarkedOdd, SevenEighthsWith(slot[kSlotOddRows], system.highlight));
+  set(kSlotMarkedEven, SevenEighthsWith(slot[kSlotEvenRows], system.highlight));
+  set(kSlotInsertMark, system.infoBackground);
+  set(kSlotWindow, system.window);
+  set(kSlotWindowDark, DarkenColor(system.window));
+  set(kSlotOddRowsDark, DarkenColor(slot[kSlotOddRows]));
+  set(kSlotEvenRowsDark, DarkenColor(system.window));
+  set(kSlotScrollMix, HalfAndHalf(system.scrollBar, system.window));
 }
 
 int ComputeRowHeight(const TreeRowMetrics& metrics) {

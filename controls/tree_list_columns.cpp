@@ -139,7 +139,7 @@ int CTreeListModel::InsertColumn(int position, const TreeColumnInfo& info) {
     SpreadWidthChange(-column.idealWidth, clientWidth_);
   }
   columns_.insert(columns_.begin() + position, column);
-  if (ColumnCount() > 1 && caretColumn >= position) ++caretColumn;
+  if (ColumnCount() > 1 && caretColumn_ >= position) ++caretColumn_;
   ApplyShownWidths();
   return position;
 }
@@ -151,7 +151,7 @@ bool CTreeListModel::DeleteColumn(int column) {
   columns_.erase(columns_.begin() + column);
   if (column > 0) cells_.erase(cells_.begin() + (column - 1));
   SpreadWidthChange(gone.isWeight ? gone.idealWidth : gone.fixedWidth, clientWidth_);
-  if (caretColumn >= column && caretColumn > 0) --caretColumn;
+  if (caretColumn_ >= column && caretColumn_ > 0) --caretColumn_;
   ApplyShownWidths();
   return true;
 }

@@ -131,23 +131,23 @@ void PlaceEditor(TreeListWindow* w, TreeHandle item, int column, TreeEditKind ki
   int minimum = kind == kEditBox ? kMinEditWidth : kMinComboWidth;
   int width = std::max<int>(cell.right - left, minimum);
   int height = kind == kEditBox ? w->textHeight + 4 : kComboHeight;
-  SetWindowPos(w->editor, HWND_TOP, left, cell.top + 1, width, height, SWP_NOACTIVATE);
+  SetWindowPos(w->edit.window, HWND_TOP, left, cell.top + 1, width, height, SWP_NOACTIVATE);
 }
 
 void SelectEditorText(TreeListWindow* w, int caretAtX) {
-  if (w->editKind != kEditBox) {
-    SendMessageA(w->editor, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  if (w->edit.kind != kEditBox) {
+    SendMessageA(w->edit.window, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
     return;
   }
   if (caretAtX < 0) {
-    SendMessageA(w->editor, EM_SETSEL, 0, -1);
+    SendMessageA(w->edit.window, EM_SETSEL, 0, -1);
     return;
   }
   POINT pt = {caretAtX, 0};
-  MapWindowPoints(w->hwnd, w->editor, &pt, 1);
-  LRESULT at = SendMessageA(w->editor, EM_CHARFROMPOS, 0, MAKELPARAM(pt.x, 2));
+  MapWindowPoints(w->hwnd, w->edit.window, &pt, 1);
+  LRESULT at = SendMessageA(w->edit.window, EM_CHARFROMPOS, 0, MAKELPARAM(pt.x, 2));
   WPARAM index = LOWORD(at);
-  SendMessageA(w->editor, EM_SETSEL, index, index);
+  SendMessageA(w->edit.window, EM_SETSEL, index, index);
 }
 
 bool ReadOnly(TreeListWindow* w, TreeHandle item, int column) {
@@ -165,56 +165,64 @@ TreeEditKind KindOfMode(unsigned mode) {
 }  // namespace
 
 void DestroyEditor(TreeListWindow* w) {
-  w->editing = false;
-  HWND editor = w->editor;
-  w->editor = nullptr;
+  w->edit.active = false;
+  HWND editor = w->edit.window;
+  w->edit.window = nullptr;
   if (editor) DestroyWindow(editor);
+}
+
+void EditorFollowsColumnInsert(TreeListWindow* w, int inserted) {
+  if (w->edit.active && w->edit.column >= inserted) ++w->edit.column;
+}
+
+void EditorFollowsColumnDelete(TreeListWindow* w, int deleted) {
+  if (w->edit.active && w->edit.column > deleted) --w->edit.column;
 }
 
 HWND OpenEditor(TreeListWindow* w, TreeHandle item, int column, TreeEditKind kind, UINT firstChar, int caretAtX) {
   CTreeListModel& m = w->model;
-  if (!(w->style & TVS_EDITLABELS) || w->editing || !m.Exists(item)) return nullptr;
+  if (!(w->style & TVS_EDITLABELS) || w->edit.active || !m.Exists(item)) return nullptr;
   if (column < 0 || column >= std::max(1, m.ColumnCount()) || ReadOnly(w, item, column)) return nullptr;
-  if (m.caret != item || (m.caretColumn != column && (m.extendedStyle & TLS_EX_CELLSELECT)))
+  if (m.Caret() != item || (m.CaretColumn() != column && (m.ExtendedStyle() & TLS_EX_CELLSELECT)))
     if (!SelectCaret(w, item, column, TVC_UNKNOWN)) return nullptr;
   if (!m.Exists(item)) return nullptr;
   EnsureCellVisible(w, item, column);
   NMTVDISPINFOA begin = {};
   FillNotifyItem(w, begin.item, item, column);
   begin.item.mask |= TVIF_CELL;
-  if (Notify(w, &begin.hdr, TVN_BEGINLABELEDITA) || !m.Exists(item) || w->editing) return nullptr;
+  if (Notify(w, &begin.hdr, TVN_BEGINLABELEDITA) || !m.Exists(item) || w->edit.active) return nullptr;
   DestroyEditor(w);
   const TreeColumn* c = m.Column(column);
-  w->editor = CreateEditorWindow(w, kind, c ? c->align : 0);
-  if (!w->editor) return nullptr;
+  w->edit.window = CreateEditorWindow(w, kind, c ? c->align : 0);
+  if (!w->edit.window) return nullptr;
   const TreeListTheme& theme = SharedResources().theme;
-  if (theme.SetWindowTheme) theme.SetWindowTheme(w->editor, L"", L"");
-  SendMessageA(w->editor, kind == kEditBox ? EM_LIMITTEXT : CB_LIMITTEXT, kEditLimit, 0);
-  SendMessageA(w->editor, WM_SETFONT, reinterpret_cast<WPARAM>(w->font), FALSE);
+  if (theme.SetWindowTheme) theme.SetWindowTheme(w->edit.window, L"", L"");
+  SendMessageA(w->edit.window, kind == kEditBox ? EM_LIMITTEXT : CB_LIMITTEXT, kEditLimit, 0);
+  SendMessageA(w->edit.window, WM_SETFONT, reinterpret_cast<WPARAM>(w->font), FALSE);
   std::string current = DisplayText(w, item, column);
-  if (kind != kEditBox) FillCombo(w, w->editor, column, current);
-  if (kind != kEditList) SetWindowTextA(w->editor, current.c_str());
-  Subclass(w->editor, w->hwnd);
-  if (kind == kEditCombo) Subclass(GetWindow(w->editor, GW_CHILD), w->hwnd);
-  w->editing = true;
-  w->editItem = item;
-  w->editColumn = column;
-  w->editKind = kind;
-  w->editByChar = firstChar != 0;
-  w->editChanged = false;
-  w->focusBeforeEdit = GetFocus() == w->hwnd;
+  if (kind != kEditBox) FillCombo(w, w->edit.window, column, current);
+  if (kind != kEditList) SetWindowTextA(w->edit.window, current.c_str());
+  Subclass(w->edit.window, w->hwnd);
+  if (kind == kEditCombo) Subclass(GetWindow(w->edit.window, GW_CHILD), w->hwnd);
+  w->edit.active = true;
+  w->edit.item = item;
+  w->edit.column = column;
+  w->edit.kind = kind;
+  w->edit.byChar = firstChar != 0;
+  w->edit.changed = false;
+  w->edit.focusBefore = GetFocus() == w->hwnd;
   HideTooltip(w);
   PlaceEditor(w, item, column, kind);
-  ShowWindow(w->editor, SW_SHOW);
-  SetFocus(w->editor);
-  if (!w->editing) return nullptr;  // the focus change ended it already
-  if (kind != kEditBox && c && (c->editFlags & TLE_DROPNOW)) SendMessageA(w->editor, CB_SHOWDROPDOWN, TRUE, 0);
+  ShowWindow(w->edit.window, SW_SHOW);
+  SetFocus(w->edit.window);
+  if (!w->edit.active) return nullptr;  // the focus change ended it already
+  if (kind != kEditBox && c && (c->editFlags & TLE_DROPNOW)) SendMessageA(w->edit.window, CB_SHOWDROPDOWN, TRUE, 0);
   SelectEditorText(w, caretAtX);
   if (firstChar) {
-    HWND target = kind == kEditCombo ? GetWindow(w->editor, GW_CHILD) : w->editor;
-    SendMessageA(target ? target : w->editor, WM_CHAR, firstChar, 0);
+    HWND target = kind == kEditCombo ? GetWindow(w->edit.window, GW_CHILD) : w->edit.window;
+    SendMessageA(target ? target : w->edit.window, WM_CHAR, firstChar, 0);
   }
-  return w->editor;
+  return w->edit.window;
 }
 
 HWND AskParentToEdit(TreeListWindow* w, TreeHandle item, int column, UINT key, bool byChar, POINT mouse) {
@@ -283,15 +291,15 @@ void StoreEditedText(TreeListWindow* w, TreeHandle item, int column, TreeEditKin
 }  // namespace
 
 void EndEdit(TreeListWindow* w, TreeEditEnd how) {
-  if (!w->editing) return;
-  TreeHandle item = w->editItem;
-  int column = w->editColumn;
-  TreeEditKind kind = w->editKind;
-  bool byChar = w->editByChar;
-  bool refocus = w->focusBeforeEdit && how != kEndFocusLost;
-  w->editing = false;
-  w->editItem = 0;
-  HWND editor = w->editor;
+  if (!w->edit.active) return;
+  TreeHandle item = w->edit.item;
+  int column = w->edit.column;
+  TreeEditKind kind = w->edit.kind;
+  bool byChar = w->edit.byChar;
+  bool refocus = w->edit.focusBefore && how != kEndFocusLost;
+  w->edit.active = false;
+  w->edit.item = 0;
+  HWND editor = w->edit.window;
   if (!w->model.Exists(item)) {
     if (editor) ShowWindow(editor, SW_HIDE);
     return;
@@ -333,19 +341,19 @@ void EndEdit(TreeListWindow* w, TreeEditEnd how) {
 }
 
 void OnEditorCommand(TreeListWindow* w, WPARAM wp, LPARAM lp) {
-  if (LOWORD(wp) != TL_EDITOR_ID || !w->editor || reinterpret_cast<HWND>(lp) != w->editor) return;
+  if (LOWORD(wp) != TL_EDITOR_ID || !w->edit.window || reinterpret_cast<HWND>(lp) != w->edit.window) return;
   unsigned code = HIWORD(wp);
   if (code == TL_EDITOR_RETURN) return EndEdit(w, kEndReturn);
   if (code == TL_EDITOR_ESCAPE) return EndEdit(w, kEndCancel);
   if (code == TL_EDITOR_SETTEXT) {
-    w->editChanged = true;
+    w->edit.changed = true;
     return;
   }
-  if (w->editKind == kEditBox) {
+  if (w->edit.kind == kEditBox) {
     if (code == EN_KILLFOCUS) EndEdit(w, kEndFocusLost);
-    else if (code == EN_CHANGE) w->editChanged = true;
+    else if (code == EN_CHANGE) w->edit.changed = true;
     return;
   }
   if (code == CBN_KILLFOCUS) EndEdit(w, kEndFocusLost);
-  else if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) w->editChanged = true;
+  else if (code == CBN_EDITCHANGE || code == CBN_SELCHANGE) w->edit.changed = true;
 }

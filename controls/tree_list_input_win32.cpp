@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr UINT kMaxWheelLines = 32;
+
 bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
 POINT PointOf(LPARAM lp) {
@@ -17,7 +19,7 @@ POINT PointOf(LPARAM lp) {
 }
 
 int HitColumn(TreeListWindow* w, UINT flags) {
-  if (!(w->model.extendedStyle & TLS_EX_CELLSELECT)) return 0;
+  if (!(w->model.ExtendedStyle() & TLS_EX_CELLSELECT)) return 0;
   if (!(flags & (TLHT_ONCELLICON | TLHT_ONCELLLABEL | TLHT_ONCELLRIGHT))) return 0;
   return static_cast<int>(flags >> 24);
 }
@@ -38,27 +40,27 @@ void SelectRange(TreeListWindow* w, TreeHandle from, TreeHandle to) {
 
 void SelectByClick(TreeListWindow* w, TreeHandle item, int column) {
   CTreeListModel& m = w->model;
-  bool multi = (m.extendedStyle & TLS_EX_MULTISELECT) != 0;
+  bool multi = (m.ExtendedStyle() & TLS_EX_MULTISELECT) != 0;
   if (multi && KeyHeld(VK_CONTROL)) {
     TreeItem* record = m.Item(item);
     m.SetSelected(item, !(record->state & tv::kSelected));
-    w->anchor = item;
-    m.caret = item;
+    w->input.anchor = item;
+    m.SetCaret(item, m.CaretColumn());
     RepaintAll(w);
     return;
   }
   if (multi && KeyHeld(VK_SHIFT)) {
-    TreeHandle anchor = m.Exists(w->anchor) ? w->anchor : item;
+    TreeHandle anchor = m.Exists(w->input.anchor) ? w->input.anchor : item;
     SelectRange(w, anchor, item);
-    m.caret = item;
-    w->anchor = anchor;
+    m.SetCaret(item, m.CaretColumn());
+    w->input.anchor = anchor;
     return;
   }
   if (multi) {
     m.ClearSelection(item);
     RepaintAll(w);
   }
-  w->anchor = item;
+  w->input.anchor = item;
   SelectCaret(w, item, column, TVC_BYMOUSE);
 }
 
@@ -93,7 +95,7 @@ void OnDoubleClick(TreeListWindow* w, TreeHandle item, int column, UINT flags, P
     return;
   }
   bool asked = (!c || c->editMode == TLM_EDITNONE) && AskParentToEdit(w, item, column, 0, false, pt);
-  if (!asked && column == 0 && (flags & (TVHT_ONITEMLABEL | TVHT_ONITEMICON))) w->pendingToggle = item;
+  if (!asked && column == 0 && (flags & (TVHT_ONITEMLABEL | TVHT_ONITEMICON))) w->input.pendingToggle = item;
 }
 
 int NotifyClick(TreeListWindow* w, UINT msg) {
@@ -107,7 +109,7 @@ int NotifyClick(TreeListWindow* w, UINT msg) {
 bool ToggleCheckBox(TreeListWindow* w, TreeHandle item) {
   TreeItem* record = w->model.Item(item);
   if (!record) return false;
-  if (w->model.extendedStyle & TLS_EX_STATEBIT) {
+  if (w->model.ExtendedStyle() & TLS_EX_STATEBIT) {
     record->state ^= TLIS_UNCHECKED;
   } else {
     uint32_t image = (record->state >> 12) & 0xF;
@@ -121,6 +123,10 @@ bool ToggleCheckBox(TreeListWindow* w, TreeHandle item) {
   return true;
 }
 
+void KeepAnchor(TreeListWindow* w, TreeHandle fallback) {
+  if (!w->model.Exists(w->input.anchor)) w->input.anchor = fallback;
+}
+
 void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
   if (!w->enabled) return;
   if (GetFocus() != w->hwnd) SetFocus(w->hwnd);
@@ -129,62 +135,81 @@ void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
   TreeHandle item = HitTest(w, pt, &flags);
   bool left = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
   bool doubleClick = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK;
-  w->pendingToggle = 0;
-  w->clickedSelected = 0;
+  w->input.pendingToggle = 0;
+  w->input.clickedSelected = 0;
   int column = HitColumn(w, flags);
   if (item && (flags & TVHT_ONITEMBUTTON) && left) {
-    w->pendingToggle = item;
+    w->input.pendingToggle = item;
   } else if (item && (flags & TVHT_ONITEMSTATEICON) && left && (w->style & TVS_CHECKBOXES)) {
     ToggleCheckBox(w, item);
   } else if (item) {
     const TreeColumn* c = w->model.Column(CellColumn(flags));
-    bool wasSelected = item == w->model.caret && column == w->model.caretColumn;
+    bool wasSelected = item == w->model.Caret() && column == w->model.CaretColumn();
     SelectByClick(w, item, column);
     if (left && !doubleClick && c && c->editMode >= TLM_EDITSTEP && w->model.Exists(item))
       StepChoice(w, item, CellColumn(flags));
     if (left && !doubleClick && wasSelected) {
-      w->clickedSelected = item;
-      w->clickedColumn = column;
+      w->input.clickedSelected = item;
+      w->input.clickedColumn = column;
     }
     if (left && doubleClick && w->model.Exists(item)) OnDoubleClick(w, item, CellColumn(flags), flags, pt);
     if (left && !doubleClick) {
-      w->dragArmed = true;
-      w->dragStart = pt;
+      w->input.dragArmed = true;
+      w->input.dragStart = pt;
     }
   }
-  TreeHandle toggle = w->pendingToggle;
+  TreeHandle toggle = w->input.pendingToggle;
   if (NotifyClick(w, msg) == 0 && toggle && w->model.Exists(toggle)) ExpandItem(w, toggle, TVE_TOGGLE);
-  w->pendingToggle = 0;
+  w->input.pendingToggle = 0;
 }
 
 void OnButtonUp(TreeListWindow* w, UINT msg, WPARAM, LPARAM lp) {
-  w->dragArmed = false;
-  TreeHandle item = w->clickedSelected;
-  w->clickedSelected = 0;
-  if (msg != WM_LBUTTONUP || !item || !(w->model.extendedStyle & TLS_EX_EDITCLICK)) return;
-  if (!w->model.Exists(item) || item != w->model.caret || w->editing) return;
+  w->input.dragArmed = false;
+  TreeHandle item = w->input.clickedSelected;
+  w->input.clickedSelected = 0;
+  if (msg != WM_LBUTTONUP || !item || !(w->model.ExtendedStyle() & TLS_EX_EDITCLICK)) return;
+  if (!w->model.Exists(item) || item != w->model.Caret() || w->edit.active) return;
   POINT pt = PointOf(lp);
-  StartEditByUser(w, item, w->clickedColumn, 0, false, pt, pt.x);
+  StartEditByUser(w, item, w->input.clickedColumn, 0, false, pt, pt.x);
 }
 
 void OnMouseMove(TreeListWindow* w, WPARAM wp, LPARAM lp) {
   POINT pt = PointOf(lp);
-  if (w->dragArmed && (wp & MK_LBUTTON)) {
-    int dx = std::abs(pt.x - w->dragStart.x), dy = std::abs(pt.y - w->dragStart.y);
+  if (w->input.dragArmed && (wp & MK_LBUTTON)) {
+    int dx = std::abs(pt.x - w->input.dragStart.x), dy = std::abs(pt.y - w->input.dragStart.y);
     if (dx > GetSystemMetrics(SM_CXDRAG) || dy > GetSystemMetrics(SM_CYDRAG)) {
-      w->dragArmed = false;
-      w->clickedSelected = 0;
+      w->input.dragArmed = false;
+      w->input.clickedSelected = 0;
       UINT flags = 0;
-      TreeHandle item = HitTest(w, w->dragStart, &flags);
+      TreeHandle item = HitTest(w, w->input.dragStart, &flags);
       if (item && !(w->style & TVS_DISABLEDRAGDROP)) {
         NMTREEVIEWA nm = {};
         FillNotifyItem(w, nm.itemNew, item, CellColumn(flags));
-        nm.ptDrag = w->dragStart;
+        nm.ptDrag = w->input.dragStart;
         Notify(w, &nm.hdr, TVN_BEGINDRAGA);
       }
     }
   }
   if (w->enabled) UpdateTooltip(w, pt);
+}
+
+// Wheel deltas come in multiples of WHEEL_DELTA from a notched wheel and in
+// smaller steps from touchpads and fine-step mice. What is left over from a
+// message is carried to the next, so four deltas of 30 scroll as one of 120;
+// turning the other way starts afresh.
+void OnMouseWheel(TreeListWindow* w, WPARAM wp) {
+  int delta = GET_WHEEL_DELTA_WPARAM(wp);
+  int& carry = w->input.wheelCarry;
+  if ((carry < 0 && delta > 0) || (carry > 0 && delta < 0)) carry = 0;
+  carry += delta;
+  int notches = carry / WHEEL_DELTA;
+  carry -= notches * WHEEL_DELTA;
+  if (notches == 0) return;
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  long page = std::max(1L, static_cast<long>(w->model.visibleRows) - 1);
+  long step = lines == WHEEL_PAGESCROLL ? page : static_cast<long>(std::min<UINT>(lines, kMaxWheelLines));
+  ScrollToRow(w, static_cast<long>(w->model.firstVisibleRow) - notches * step);
 }
 
 // ---- Keyboard ---------------------------------------------------------------------
@@ -205,7 +230,7 @@ bool ScrollWithCtrl(TreeListWindow* w, WPARAM key) {
     case VK_LEFT: ScrollToX(w, w->scrollX - 16); return true;
     case VK_RIGHT: ScrollToX(w, w->scrollX + 16); return true;
     case VK_SPACE: {
-      TreeHandle caret = w->model.caret;
+      TreeHandle caret = w->model.Caret();
       if (caret && w->model.HasChildren(caret)) ExpandItem(w, caret, TVE_TOGGLE);
       return true;
     }
@@ -215,9 +240,9 @@ bool ScrollWithCtrl(TreeListWindow* w, WPARAM key) {
 
 void OnReturn(TreeListWindow* w) {
   NotifySimple(w, NM_RETURN);
-  TreeHandle caret = w->model.caret;
-  if (!w->model.Exists(caret) || w->editing) return;
-  int column = w->model.caretColumn;
+  TreeHandle caret = w->model.Caret();
+  if (!w->model.Exists(caret) || w->edit.active) return;
+  int column = w->model.CaretColumn();
   const TreeColumn* c = w->model.Column(column);
   POINT none = {-1, -1};
   if (c && c->editMode >= TLM_EDITSTEP) {
@@ -252,9 +277,9 @@ void MoveCaret(TreeListWindow* w, WPARAM key) {
   CTreeListModel& m = w->model;
   long rows = static_cast<long>(m.RowCount());
   if (rows == 0) return;
-  long row = m.RowOfItem(m.caret);
-  int column = m.caretColumn;
-  bool cells = (m.extendedStyle & TLS_EX_CELLSELECT) && m.ColumnCount() > 1;
+  long row = m.RowOfItem(m.Caret());
+  int column = m.CaretColumn();
+  bool cells = (m.ExtendedStyle() & TLS_EX_CELLSELECT) && m.ColumnCount() > 1;
   long page = std::max(1L, static_cast<long>(m.visibleRows) - 1);
   TreeHandle target = 0;
   switch (key) {
@@ -265,13 +290,13 @@ void MoveCaret(TreeListWindow* w, WPARAM key) {
     case VK_HOME: row = 0; break;
     case VK_END: row = rows - 1; break;
     case VK_LEFT:
-      if (cells) column -= 1; else target = TreeStep(w, m.caret, false);
+      if (cells) column -= 1; else target = TreeStep(w, m.Caret(), false);
       break;
     case VK_RIGHT:
-      if (cells) column += 1; else target = TreeStep(w, m.caret, true);
+      if (cells) column += 1; else target = TreeStep(w, m.Caret(), true);
       break;
     case VK_BACK: {
-      const TreeItem* item = m.Item(m.caret);
+      const TreeItem* item = m.Item(m.Caret());
       target = item && item->parent ? item->parent : m.ItemOfRow(0);
       break;
     }
@@ -280,18 +305,17 @@ void MoveCaret(TreeListWindow* w, WPARAM key) {
   if (!target) target = m.ItemOfRow(static_cast<size_t>(std::clamp(row, 0L, rows - 1)));
   if (!m.Exists(target) || m.RowOfItem(target) < 0) return;
   column = std::clamp(column, 0, std::max(0, m.ColumnCount() - 1));
-  if ((m.extendedStyle & TLS_EX_MULTISELECT) && KeyHeld(VK_SHIFT)) {
-    TreeHandle anchor = m.Exists(w->anchor) ? w->anchor : target;
+  if ((m.ExtendedStyle() & TLS_EX_MULTISELECT) && KeyHeld(VK_SHIFT)) {
+    TreeHandle anchor = m.Exists(w->input.anchor) ? w->input.anchor : target;
     SelectRange(w, anchor, target);
-    m.caret = target;
-    m.caretColumn = column;
-    w->anchor = anchor;
+    m.SetCaret(target, column);
+    w->input.anchor = anchor;
   } else {
-    w->anchor = target;
-    if ((m.extendedStyle & TLS_EX_MULTISELECT)) m.ClearSelection(m.caret);
+    w->input.anchor = target;
+    if ((m.ExtendedStyle() & TLS_EX_MULTISELECT)) m.ClearSelection(m.Caret());
     SelectCaret(w, target, column, TVC_BYKEYBOARD);
   }
-  if (m.Exists(target)) EnsureCellVisible(w, target, m.caretColumn);
+  if (m.Exists(target)) EnsureCellVisible(w, target, m.CaretColumn());
 }
 
 }  // namespace
@@ -305,21 +329,21 @@ void OnKeyDown(TreeListWindow* w, WPARAM wp, LPARAM) {
   }
   bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT);
   if (!(ctrl && !shift && ScrollWithCtrl(w, wp))) {
-    if (wp == VK_SPACE && (w->style & TVS_CHECKBOXES) && w->model.caret) ToggleCheckBox(w, w->model.caret);
+    if (wp == VK_SPACE && (w->style & TVS_CHECKBOXES) && w->model.Caret()) ToggleCheckBox(w, w->model.Caret());
     else MoveCaret(w, wp);
   }
   NMTVKEYDOWN nm = {};
   nm.wVKey = static_cast<WORD>(wp);
-  w->suppressChar = Notify(w, &nm.hdr, TVN_KEYDOWN) != 0;
+  w->input.suppressChar = Notify(w, &nm.hdr, TVN_KEYDOWN) != 0;
 }
 
 void OnChar(TreeListWindow* w, WPARAM wp, LPARAM) {
-  bool suppressed = w->suppressChar;
-  w->suppressChar = false;
+  bool suppressed = w->input.suppressChar;
+  w->input.suppressChar = false;
   if (suppressed || !w->enabled || wp < 32) return;
   CTreeListModel& m = w->model;
-  TreeHandle caret = m.caret;
-  int column = m.caretColumn;
+  TreeHandle caret = m.Caret();
+  int column = m.CaretColumn();
   const TreeColumn* c = m.Column(column);
   unsigned mode = c ? c->editMode : 0;
   bool takesChars = c && (mode == 1 || mode == 2 || mode == 5 || mode == 7) && !(c->editFlags & TLE_NOCHARS);
@@ -329,9 +353,9 @@ void OnChar(TreeListWindow* w, WPARAM wp, LPARAM) {
     return;
   }
   if (m.Exists(caret) && AskParentToEdit(w, caret, column, static_cast<UINT>(wp), true, none)) return;
-  if (m.extendedStyle & TLS_EX_NOSEARCH) return;
+  if (m.ExtendedStyle() & TLS_EX_NOSEARCH) return;
   bool skip = false;
-  std::string text = w->search.Type(static_cast<char>(wp), GetTickCount(), &skip);
+  std::string text = w->input.search.Type(static_cast<char>(wp), GetTickCount(), &skip);
   long caretRow = std::max(0, m.RowOfItem(caret));
   int row = FindRowByPrefix(m, column, static_cast<size_t>(caretRow + (skip ? 1 : 0)), text);
   if (row >= 0) SelectCaret(w, m.ItemOfRow(static_cast<size_t>(row)), column, TVC_BYKEYBOARD);
@@ -344,7 +368,7 @@ LRESULT OnGetDlgCode(TreeListWindow*, WPARAM, LPARAM lp) {
 }
 
 void OnFocus(TreeListWindow* w, bool gained) {
-  w->hasFocus = gained;
+  w->input.hasFocus = gained;
   if (!gained) HideTooltip(w);
   RepaintAll(w);
   NotifySimple(w, gained ? NM_SETFOCUS : NM_KILLFOCUS);

@@ -270,7 +270,7 @@ void CTreeListModel::FreeItem(TreeHandle handle) {
   for (auto& table : cells_) {
     if (handle < table.size()) table[handle].reset();
   }
-  if (caret == handle) caret = 0;
+  if (caret_ == handle) caret_ = 0;
   items_[handle].reset();
   --count_;
 }
@@ -446,7 +446,7 @@ TreeHandle CTreeListModel::GetNextItem(int relation, TreeHandle handle) const {
     case tv::kFirstVisible: return ItemOfRow(firstVisibleRow);
     case tv::kNextVisible: return item && item->row ? ItemOfRow(item->row) : 0;
     case tv::kPreviousVisible: return item && item->row > 1 ? ItemOfRow(item->row - 2) : 0;
-    case tv::kCaret: return caret;
+    case tv::kCaret: return caret_;
     case tv::kLastVisible: return rows_.empty() ? 0 : rows_.back();
     case tv::kNextSelected: {
       size_t start = item && item->row ? item->row : 0;
@@ -564,6 +564,11 @@ size_t CTreeListModel::SelectedCount() const {
   return selected;
 }
 
+void CTreeListModel::SetCaret(TreeHandle item, int column) {
+  caret_ = Exists(item) ? item : 0;
+  caretColumn_ = std::clamp(column, 0, std::max(0, ColumnCount() - 1));
+}
+
 void CTreeListModel::SetSelected(TreeHandle handle, bool selected) {
   if (TreeItem* item = Item(handle)) {
     if (selected) item->state |= tv::kSelected; else item->state &= ~tv::kSelected;
@@ -591,8 +596,8 @@ void* CTreeListModel::UserData(TreeHandle handle) {
 // ---- Sizes and styles -------------------------------------------------------------------
 
 int CTreeListModel::SetIndent(int value) {
-  int old = indent;
-  indent = std::clamp(value, 5, 64);
+  int old = indent_;
+  indent_ = std::clamp(value, 5, 64);
   return old;
 }
 
@@ -602,7 +607,7 @@ int CTreeListModel::SetItemHeight(int value) {
     fixedHeight_ = 0;
     return old;
   }
-  if ((value & 1) && !(extendedStyle & TLS_EX_ODDHEIGHT)) value -= 1;
+  if ((value & 1) && !(extendedStyle_ & TLS_EX_ODDHEIGHT)) value -= 1;
   fixedHeight_ = std::clamp(value, 1, 256);
   return old;
 }
@@ -610,8 +615,8 @@ int CTreeListModel::SetItemHeight(int value) {
 void CTreeListModel::SetComputedItemHeight(int value) { computedHeight_ = std::clamp(value, 1, 256); }
 
 uint32_t CTreeListModel::SetExtendedStyle(uint32_t mask, uint32_t styles) {
-  uint32_t old = extendedStyle;
+  uint32_t old = extendedStyle_;
   if (mask == 0) mask = 0xFFFFFFFF;
-  extendedStyle = (old & ~mask) | (styles & mask);
+  extendedStyle_ = (old & ~mask) | (styles & mask);
   return old;
 }

@@ -68,6 +68,27 @@ struct TreeItemData {
   intptr_t param = 0;
 };
 
+// The colour slots (TVM_SETBKCOLOR's wParam) and what each one paints. Slots
+// the client has not set follow the system colours.
+enum TreeColorSlot : int {
+  kSlotBackground = 0,
+  kSlotOddRows = 1,       // every other row, with TLS_EX_ALTROWS
+  kSlotEvenRows = 2,      // the other rows
+  kSlotGrid = 3,
+  kSlotText = 4,          // TVM_SETTEXTCOLOR
+  kSlotLines = 5,         // TVM_SETLINECOLOR: tree lines, the plain button's sign
+  kSlotButtonFrame = 6,   // the plain expand button's frame
+  kSlotInvertedText = 7,
+  kSlotMarkedOdd = 8,     // selected rows on kSlotOddRows, with TLS_EX_ROWMARK
+  kSlotMarkedEven = 9,    // selected rows on kSlotEvenRows
+  kSlotInsertMark = 10,   // TVM_SETINSERTMARKCOLOR
+  kSlotWindow = 11,
+  kSlotWindowDark = 12,
+  kSlotOddRowsDark = 13,
+  kSlotEvenRowsDark = 14,
+  kSlotScrollMix = 15,
+};
+
 struct TreeColors {
   TreeColor text = 0, background = 0;
   bool hasText = false, hasBackground = false;
@@ -182,8 +203,11 @@ class CTreeListModel {
   int RowOfItem(TreeHandle handle) const;  // 0-based, -1 hidden or missing
 
   // ---- Selection ----
-  TreeHandle caret = 0;
-  int caretColumn = 0;
+  // The caret is an item and, with cell selection, a column. A missing item
+  // makes it 0; the column is kept within the existing columns.
+  TreeHandle Caret() const { return caret_; }
+  int CaretColumn() const { return caretColumn_; }
+  void SetCaret(TreeHandle item, int column);
   size_t SelectedCount() const;
   void SetSelected(TreeHandle handle, bool selected);
   void ClearSelection(TreeHandle except = 0);
@@ -213,7 +237,7 @@ class CTreeListModel {
   void ComputeEdges();
 
   // ---- Sizes ----
-  int indent = 19;
+  int Indent() const { return indent_; }
   // TVM_SETINDENT: 5..64; returns the old one.
   int SetIndent(int value);
   // TVM_SETITEMHEIGHT: -1 back to computed; returns the old height.
@@ -222,11 +246,11 @@ class CTreeListModel {
   int ItemHeight() const { return fixedHeight_ > 0 ? fixedHeight_ : computedHeight_; }
 
   // ---- Extended style ----
-  uint32_t extendedStyle = 0;
+  uint32_t ExtendedStyle() const { return extendedStyle_; }
   // TVM_SETEXTENDEDSTYLE: mask 0 means all bits; returns the old word.
   uint32_t SetExtendedStyle(uint32_t mask, uint32_t styles);
 
-  // ---- Colour slots ----
+  // ---- Colour slots (TreeColorSlot) ----
   static constexpr int kColorSlots = 16;
   TreeColor colors[kColorSlots] = {};
   bool colorSet[kColorSlots] = {};
@@ -258,6 +282,10 @@ class CTreeListModel {
   std::vector<std::vector<std::unique_ptr<TreeCell>>> cells_;  // per column >= 1
   std::vector<TreeHandle> rows_;
   std::vector<TreeColumn> columns_;
+  TreeHandle caret_ = 0;
+  int caretColumn_ = 0;
+  int indent_ = 19;
+  uint32_t extendedStyle_ = 0;
   TreeHandle firstRoot_ = 0, lastRoot_ = 0;
   TreeHandle lastHandle_ = 0;
   size_t count_ = 0;

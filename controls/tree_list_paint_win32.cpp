@@ -20,7 +20,7 @@ constexpr int kGlyphClosed = 1, kGlyphOpened = 2;
 constexpr int kBufferCompatible = 0;
 
 int RowHeight(TreeListWindow* w) { return std::max(1, w->model.ItemHeight()); }
-bool GridLines(TreeListWindow* w) { return (w->model.extendedStyle & TLS_EX_GRIDLINES) != 0; }
+bool GridLines(TreeListWindow* w) { return (w->model.ExtendedStyle() & TLS_EX_GRIDLINES) != 0; }
 
 int ImageWidth(HIMAGELIST list) {
   int cx = 0, cy = 0;
@@ -47,7 +47,7 @@ int Levels(TreeListWindow* w, const TreeItem& item) {
 int IndentEnd(TreeListWindow* w, const TreeItem& item) {
   int left, right;
   ColumnEdges(w, 0, &left, &right);
-  return left + w->model.indent * Levels(w, item);
+  return left + w->model.Indent() * Levels(w, item);
 }
 
 }  // namespace
@@ -120,7 +120,7 @@ bool CellRect(TreeListWindow* w, TreeHandle item, int column, RECT* rect) {
 
 void InvalidateItem(TreeListWindow* w, TreeHandle item) {
   RECT rect;
-  if (RowRect(w, item, &rect)) InvalidateRect(w->hwnd, &rect, FALSE);
+  if (w->redraw && RowRect(w, item, &rect)) InvalidateRect(w->hwnd, &rect, FALSE);
 }
 
 // ---- Header and scrolling --------------------------------------------------------
@@ -133,7 +133,7 @@ int HorizontalExtent(TreeListWindow* w) {
 }
 
 bool NoHorizontalScroll(TreeListWindow* w) {
-  return (w->style & TVS_NOSCROLL) || (w->model.extendedStyle & TLS_EX_NOHSCROLL);
+  return (w->style & TVS_NOSCROLL) || (w->model.ExtendedStyle() & TLS_EX_NOHSCROLL);
 }
 
 long LastFirstRow(TreeListWindow* w) {
@@ -143,7 +143,7 @@ long LastFirstRow(TreeListWindow* w) {
 }
 
 void EndEditForScroll(TreeListWindow* w) {
-  if (w->editing) EndEdit(w, kEndFocusLost);
+  if (w->edit.active) EndEdit(w, kEndFocusLost);
 }
 
 }  // namespace
@@ -151,7 +151,7 @@ void EndEditForScroll(TreeListWindow* w) {
 void PlaceHeader(TreeListWindow* w) {
   w->headerHeight = 0;
   if (!w->header) return;
-  bool hidden = (w->model.extendedStyle & TLS_EX_HIDEHEADER) != 0;
+  bool hidden = (w->model.ExtendedStyle() & TLS_EX_HIDEHEADER) != 0;
   w->headerHeight = hidden ? 0 : GetSystemMetrics(SM_CYHSCROLL);
   int width = std::max(w->model.ClientWidth() + w->scrollX, HorizontalExtent(w)) + 64;
   SetWindowPos(w->header, nullptr, -w->scrollX, 0, width, w->headerHeight,
@@ -176,30 +176,49 @@ void UpdateScrollRanges(TreeListWindow* w) {
   int usable = w->clientHeight - w->headerHeight;
   m.visibleRows = usable > 0 ? static_cast<size_t>(usable / RowHeight(w)) : 0;
   m.firstVisibleRow = std::min<size_t>(m.firstVisibleRow, static_cast<size_t>(LastFirstRow(w)));
-  SCROLLINFO vertical = {sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
-                         static_cast<int>(m.RowCount()), static_cast<UINT>(m.visibleRows),
-                         static_cast<int>(m.firstVisibleRow), 0};
-  SetScrollInfo(w->hwnd, SB_VERT, &vertical, TRUE);
   int extent = NoHorizontalScroll(w) ? 0 : HorizontalExtent(w);
   int lastX = std::max(0, extent - m.ClientWidth());
   if (w->scrollX > lastX) {
     w->scrollX = lastX;
     PlaceHeader(w);
   }
+  // Drawing a scroll bar is what makes filling a shown list slow; with
+  // redrawing off the bars are set once when it is turned on again.
+  if (!w->redraw) return;
+  SCROLLINFO vertical = {sizeof vertical, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
+                         static_cast<int>(m.RowCount()), static_cast<UINT>(m.visibleRows),
+                         static_cast<int>(m.firstVisibleRow), 0};
+  SetScrollInfo(w->hwnd, SB_VERT, &vertical, TRUE);
   SCROLLINFO horizontal = {sizeof horizontal, SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0,
                            std::max(0, extent - 1), static_cast<UINT>(std::max(0, m.ClientWidth())),
                            w->scrollX, 0};
   SetScrollInfo(w->hwnd, SB_HORZ, &horizontal, TRUE);
 }
 
+void OnSetRedraw(TreeListWindow* w, bool on) {
+  if (on == w->redraw) return;
+  w->redraw = on;
+  if (!on) return;
+  UpdateScrollRanges(w);
+  RepaintAll(w);
+}
+
 void ScrollToRow(TreeListWindow* w, long firstRow) {
   long row = std::clamp(firstRow, 0L, LastFirstRow(w));
-  if (static_cast<size_t>(row) == w->model.firstVisibleRow) return;
+  long old = static_cast<long>(w->model.firstVisibleRow);
+  if (row == old) return;
   EndEditForScroll(w);
   HideTooltip(w);
   w->model.firstVisibleRow = static_cast<size_t>(row);
+  if (!w->redraw) return;
   SetScrollPos(w->hwnd, SB_VERT, static_cast<int>(row), TRUE);
-  RepaintAll(w);
+  // The rows still in view are moved on the screen; only the strip that
+  // comes into view is painted. The partly shown last row counts as shown.
+  RECT rows = {0, w->headerHeight, w->model.ClientWidth(), w->clientHeight};
+  long shown = static_cast<long>(w->model.visibleRows) + 1;
+  if (std::abs(row - old) >= shown || rows.bottom <= rows.top) return RepaintAll(w);
+  int dy = static_cast<int>(old - row) * RowHeight(w);
+  ScrollWindowEx(w->hwnd, 0, dy, &rows, &rows, nullptr, nullptr, SW_INVALIDATE);
 }
 
 void ScrollToX(TreeListWindow* w, int x) {
@@ -209,7 +228,7 @@ void ScrollToX(TreeListWindow* w, int x) {
   EndEditForScroll(w);
   HideTooltip(w);
   w->scrollX = x;
-  SetScrollPos(w->hwnd, SB_HORZ, x, TRUE);
+  if (w->redraw) SetScrollPos(w->hwnd, SB_HORZ, x, TRUE);
   PlaceHeader(w);
   RepaintAll(w);
 }
@@ -277,14 +296,6 @@ void OnHScroll(TreeListWindow* w, WPARAM wp) {
   }
 }
 
-void OnMouseWheel(TreeListWindow* w, WPARAM wp) {
-  int delta = GET_WHEEL_DELTA_WPARAM(wp);
-  UINT lines = 3;
-  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  long step = static_cast<long>(std::min<UINT>(lines, 32));
-  ScrollToRow(w, static_cast<long>(w->model.firstVisibleRow) - delta / WHEEL_DELTA * step);
-}
-
 // ---- Hit testing ---------------------------------------------------------------------
 
 namespace {
@@ -315,7 +326,7 @@ UINT HitTreeColumn(TreeListWindow* w, TreeHandle handle, int x, int y, int rowTo
   if (x < indentEnd) {
     int levels = Levels(w, item);
     if ((w->style & TVS_HASBUTTONS) && levels > 0 && w->model.HasChildren(handle)) {
-      int cx = indentEnd - w->model.indent + w->model.indent / 2;
+      int cx = indentEnd - w->model.Indent() + w->model.Indent() / 2;
       int cy = rowTop + (RowHeight(w) - (GridLines(w) ? 1 : 0)) / 2;  // as painted, above the grid line
       if (x >= cx - 6 && x <= cx + 7 && y >= cy - 6 && y <= cy + 7) return TVHT_ONITEMBUTTON;
     }
@@ -386,17 +397,17 @@ void Fill(HDC dc, const RECT& rect, COLORREF color) {
 
 COLORREF RowBackground(TreeListWindow* w, size_t row, bool selected) {
   const TreeColor* slot = w->model.colors;
-  uint32_t ex = w->model.extendedStyle;
+  uint32_t ex = w->model.ExtendedStyle();
   bool odd = (row & 1) != 0;
-  if (selected && (ex & TLS_EX_ROWMARK)) return (ex & TLS_EX_ALTROWS) && odd ? slot[8] : slot[9];
-  if (ex & TLS_EX_ALTROWS) return odd ? slot[1] : slot[2];
-  return slot[0];
+  if (selected && (ex & TLS_EX_ROWMARK)) return (ex & TLS_EX_ALTROWS) && odd ? slot[kSlotMarkedOdd] : slot[kSlotMarkedEven];
+  if (ex & TLS_EX_ALTROWS) return odd ? slot[kSlotOddRows] : slot[kSlotEvenRows];
+  return slot[kSlotBackground];
 }
 
 bool CellHighlighted(TreeListWindow* w, const RowPaint& p, int column) {
-  if (!p.selected || (w->model.extendedStyle & TLS_EX_ROWMARK)) return false;
-  if (w->model.extendedStyle & TLS_EX_CELLSELECT)
-    return p.handle == w->model.caret && column == w->model.caretColumn;
+  if (!p.selected || (w->model.ExtendedStyle() & TLS_EX_ROWMARK)) return false;
+  if (w->model.ExtendedStyle() & TLS_EX_CELLSELECT)
+    return p.handle == w->model.Caret() && column == w->model.CaretColumn();
   return (w->style & TVS_FULLROWSELECT) || column == 0;
 }
 
@@ -414,7 +425,7 @@ void DrawCellText(TreeListWindow* w, HDC dc, const std::string& text, RECT area,
 void DrawTreeLines(TreeListWindow* w, const RowPaint& p, int left) {
   int levels = Levels(w, *p.item);
   if (levels == 0 || !(w->style & TVS_HASLINES)) return;
-  int indent = w->model.indent;
+  int indent = w->model.Indent();
   int cx = left + indent * (levels - 1) + indent / 2;
   int cy = (p.top + p.bottom) / 2;
   HGDIOBJ old = SelectObject(p.dc, SharedResources().dottedPen);
@@ -436,7 +447,7 @@ void DrawTreeLines(TreeListWindow* w, const RowPaint& p, int left) {
 void DrawButton(TreeListWindow* w, const RowPaint& p, int left) {
   int levels = Levels(w, *p.item);
   if (levels == 0 || !(w->style & TVS_HASBUTTONS) || !w->model.HasChildren(p.handle)) return;
-  int indent = w->model.indent;
+  int indent = w->model.Indent();
   int cx = left + indent * (levels - 1) + indent / 2;
   int cy = (p.top + p.bottom) / 2;
   RECT box = {cx - kButtonHalf, cy - kButtonHalf, cx + kButtonHalf + 1, cy + kButtonHalf + 1};
@@ -447,9 +458,9 @@ void DrawButton(TreeListWindow* w, const RowPaint& p, int left) {
     theme.DrawThemeBackground(w->theme, p.dc, kGlyphPart, open ? kGlyphOpened : kGlyphClosed, &glyph, nullptr);
     return;
   }
-  Fill(p.dc, box, w->model.colors[0]);
-  HPEN frame = CreatePen(PS_SOLID, 1, w->model.colors[6]);
-  HPEN sign = CreatePen(PS_SOLID, 1, w->model.colors[5]);
+  Fill(p.dc, box, w->model.colors[kSlotBackground]);
+  HPEN frame = CreatePen(PS_SOLID, 1, w->model.colors[kSlotButtonFrame]);
+  HPEN sign = CreatePen(PS_SOLID, 1, w->model.colors[kSlotLines]);
   HGDIOBJ old = SelectObject(p.dc, frame);
   HGDIOBJ oldBrush = SelectObject(p.dc, GetStockObject(NULL_BRUSH));
   Rectangle(p.dc, box.left, box.top, box.right, box.bottom);
@@ -482,7 +493,7 @@ int ItemImage(TreeListWindow* w, const RowPaint& p) {
 void PaintTreeCell(TreeListWindow* w, const RowPaint& p, RECT cell) {
   DrawTreeLines(w, p, cell.left);
   DrawButton(w, p, cell.left);
-  int x = cell.left + w->model.indent * Levels(w, *p.item);
+  int x = cell.left + w->model.Indent() * Levels(w, *p.item);
   int height = p.bottom - p.top;
   if (w->stateImages) {
     int index = static_cast<int>((p.item->state >> 12) & 0xF);
@@ -504,13 +515,13 @@ void PaintTreeCell(TreeListWindow* w, const RowPaint& p, RECT cell) {
   std::string label = DisplayText(w, p.handle, 0);
   bool highlighted = CellHighlighted(w, p, 0);
   const TreeColors& own = p.item->colors;
-  COLORREF color = own.hasText ? own.text : w->model.colors[4];
+  COLORREF color = own.hasText ? own.text : w->model.colors[kSlotText];
   if (highlighted) {
     RECT mark = text;
-    if (!(w->style & TVS_FULLROWSELECT) && !(w->model.extendedStyle & TLS_EX_CELLSELECT))
+    if (!(w->style & TVS_FULLROWSELECT) && !(w->model.ExtendedStyle() & TLS_EX_CELLSELECT))
       mark.right = std::min<LONG>(cell.right, x + kTextPad * 2 + TextWidth(w, label, (p.item->state & tv::kBold) != 0));
-    Fill(p.dc, mark, GetSysColor(w->hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-    color = GetSysColor(w->hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    Fill(p.dc, mark, GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+    color = GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
   }
   HGDIOBJ old = SelectObject(p.dc, (p.item->state & tv::kBold) ? w->boldFont : w->font);
   DrawCellText(w, p.dc, label, text, 0, color);
@@ -529,11 +540,11 @@ void PaintCell(TreeListWindow* w, const RowPaint& p, int column, RECT cell) {
     ImageList_Draw(w->images, data->image, p.dc, x, p.top, ILD_TRANSPARENT);
     x += ImageWidth(w->images);
   }
-  COLORREF color = data && data->colors.hasText ? data->colors.text : w->model.colors[4];
+  COLORREF color = data && data->colors.hasText ? data->colors.text : w->model.colors[kSlotText];
   RECT text = {x, p.top, cell.right, p.bottom};
   if (CellHighlighted(w, p, column)) {
-    Fill(p.dc, text, GetSysColor(w->hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-    color = GetSysColor(w->hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    Fill(p.dc, text, GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+    color = GetSysColor(w->input.hasFocus ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
   }
   HGDIOBJ old = SelectObject(p.dc, (data && (data->state & tv::kBold)) ? w->boldFont : w->font);
   if (data) DrawCellText(w, p.dc, data->text, text, c->align, color);
@@ -542,11 +553,11 @@ void PaintCell(TreeListWindow* w, const RowPaint& p, int column, RECT cell) {
 
 void PaintGrid(TreeListWindow* w, HDC dc, int top, int bottom) {
   RECT line = {0, bottom, w->model.ClientWidth(), bottom + 1};
-  Fill(dc, line, w->model.colors[3]);
+  Fill(dc, line, w->model.colors[kSlotGrid]);
   for (int c = 0; c < w->model.ColumnCount(); ++c) {
     int x = w->model.Column(c)->right - w->scrollX - 1;
     RECT border = {x, top, x + 1, bottom};
-    if (x >= 0) Fill(dc, border, w->model.colors[3]);
+    if (x >= 0) Fill(dc, border, w->model.colors[kSlotGrid]);
   }
 }
 
@@ -572,28 +583,29 @@ void PaintRow(TreeListWindow* w, HDC dc, size_t row, int top) {
     TreeColors* own = c == 0 ? &w->model.Item(p.handle)->colors
                              : (w->model.FindCell(p.handle, c) ? &w->model.Cell(p.handle, c)->colors : nullptr);
     if (own && own->hasBackground) Fill(dc, cell, own->background);
-    if (p.handle == w->insertMark && c == 0) Fill(dc, cell, w->model.colors[10]);
+    if (p.handle == w->insertMark && c == 0) Fill(dc, cell, w->model.colors[kSlotInsertMark]);
     if (c == 0) PaintTreeCell(w, p, cell); else PaintCell(w, p, c, cell);
     p.item = w->model.Item(p.handle);
     if (!p.item) return;
-    if (w->hasFocus && p.handle == w->model.caret && !w->editing &&
-        (w->model.extendedStyle & TLS_EX_CELLSELECT) && c == w->model.caretColumn)
+    if (w->input.hasFocus && p.handle == w->model.Caret() && !w->edit.active &&
+        (w->model.ExtendedStyle() & TLS_EX_CELLSELECT) && c == w->model.CaretColumn())
       DrawFocusRect(dc, &cell);
   }
   if (GridLines(w)) PaintGrid(w, dc, p.top, p.bottom);
 }
 
-void PaintRows(TreeListWindow* w, HDC dc) {
+// Paints the rows that reach into area (client coordinates) and the empty
+// space below the last row.
+void PaintRows(TreeListWindow* w, HDC dc, const RECT& area) {
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ oldFont = SelectObject(dc, w->font);
   int top = w->headerHeight;
   int height = RowHeight(w);
-  for (size_t row = w->model.firstVisibleRow; row < w->model.RowCount() && top < w->clientHeight; ++row) {
-    PaintRow(w, dc, row, top);
-    top += height;
-  }
-  RECT rest = {0, top, w->model.ClientWidth(), w->clientHeight};
-  if (rest.top < rest.bottom) Fill(dc, rest, w->model.colors[0]);
+  size_t row = w->model.firstVisibleRow;
+  for (; row < w->model.RowCount() && top < area.bottom; ++row, top += height)
+    if (top + height > area.top) PaintRow(w, dc, row, top);
+  RECT rest = {0, std::max<LONG>(top, area.top), w->model.ClientWidth(), area.bottom};
+  if (row >= w->model.RowCount() && rest.top < rest.bottom) Fill(dc, rest, w->model.colors[kSlotBackground]);
   SelectObject(dc, oldFont);
 }
 
@@ -601,30 +613,36 @@ void PaintRows(TreeListWindow* w, HDC dc) {
 
 void OnPaint(TreeListWindow* w, HDC given) {
   if (given) {
-    PaintRows(w, given);
+    RECT client = {0, 0, w->model.ClientWidth(), w->clientHeight};
+    PaintRows(w, given, client);
     return;
   }
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(w->hwnd, &ps);
+  // The header's strip stays out of the buffer, which would paint over it.
+  RECT rows = {0, w->headerHeight, w->model.ClientWidth(), w->clientHeight};
+  RECT area;
+  if (!w->redraw || !IntersectRect(&area, &rows, &ps.rcPaint)) {
+    EndPaint(w->hwnd, &ps);
+    return;
+  }
   // The open editor is a child window; painting the rows must not cover it.
-  if (w->editor && IsWindowVisible(w->editor)) {
+  if (w->edit.window && IsWindowVisible(w->edit.window)) {
     RECT editor;
-    GetWindowRect(w->editor, &editor);
+    GetWindowRect(w->edit.window, &editor);
     MapWindowPoints(nullptr, w->hwnd, reinterpret_cast<POINT*>(&editor), 2);
     ExcludeClipRect(dc, editor.left, editor.top, editor.right, editor.bottom);
   }
   const TreeListTheme& theme = SharedResources().theme;
   HANDLE buffer = nullptr;
   HDC target = nullptr;
-  // The header's strip stays out of the buffer, which would paint over it.
-  RECT client = {0, w->headerHeight, w->model.ClientWidth(), w->clientHeight};
   if (theme.BeginBufferedPaint && theme.EndBufferedPaint)
-    buffer = theme.BeginBufferedPaint(dc, &client, kBufferCompatible, nullptr, &target);
+    buffer = theme.BeginBufferedPaint(dc, &area, kBufferCompatible, nullptr, &target);
   if (buffer && target) {
-    PaintRows(w, target);
+    PaintRows(w, target, area);
     theme.EndBufferedPaint(buffer, TRUE);
   } else {
-    PaintRows(w, dc);
+    PaintRows(w, dc, area);
   }
   EndPaint(w->hwnd, &ps);
 }

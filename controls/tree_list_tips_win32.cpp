@@ -153,7 +153,7 @@ bool IsTextHit(UINT flags, int column) {
 }
 
 bool AskParentForTip(TreeListWindow* w, TreeHandle item, int column, std::string* text) {
-  if (!(w->model.extendedStyle & TLS_EX_CELLTIPS)) return false;
+  if (!(w->model.ExtendedStyle() & TLS_EX_CELLTIPS)) return false;
   char buffer[kTipMaxText + 1] = "";
   lstrcpynA(buffer, text->c_str(), sizeof buffer);
   NMTVDISPINFOA info = {};
@@ -170,36 +170,52 @@ bool AskParentForTip(TreeListWindow* w, TreeHandle item, int column, std::string
 }  // namespace
 
 void CreateTooltip(TreeListWindow* w) {
-  w->tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+  w->tips.window = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w->hwnd, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
-  if (!w->tooltip) return;
-  w->ownTooltip = w->tooltip;
+  if (!w->tips.window) return;
+  w->tips.own = w->tips.window;
   TOOLINFOA tool;
   FillTool(w, tool);
-  SendMessageA(w->tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageA(w->tooltip, TTM_SETMAXTIPWIDTH, 0, kTipMaxWidth);
+  SendMessageA(w->tips.window, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(w->tips.window, TTM_SETMAXTIPWIDTH, 0, kTipMaxWidth);
 }
 
 void HideTooltip(TreeListWindow* w) {
-  if (w->tipShown && w->tooltip) {
+  if (w->tips.shown && w->tips.window) {
     TOOLINFOA tool;
     FillTool(w, tool);
-    SendMessageA(w->tooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(w->tips.window, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
     KillTimer(w->hwnd, TL_TOOLTIP_TIMER);
   }
-  w->tipShown = false;
-  w->tipItem = 0;
-  w->tipColumn = -1;
+  w->tips.shown = false;
+  w->tips.item = 0;
+  w->tips.column = -1;
+}
+
+void DestroyTooltip(TreeListWindow* w) {
+  HideTooltip(w);
+  if (w->tips.own) DestroyWindow(w->tips.own);
+  w->tips.window = w->tips.own = nullptr;
+}
+
+HWND SetTooltipWindow(TreeListWindow* w, HWND tooltip) {
+  HWND old = w->tips.window;
+  w->tips.window = tooltip;
+  return old;
+}
+
+void TooltipFollowsColumnInsert(TreeListWindow* w, int inserted) {
+  if (w->tips.column >= inserted) ++w->tips.column;
 }
 
 void UpdateTooltip(TreeListWindow* w, POINT pt) {
-  if (!w->tooltip || !w->enabled || w->editing) return;
+  if (!w->tips.window || !w->enabled || w->edit.active) return;
   UINT flags = 0;
   TreeHandle item = HitTest(w, pt, &flags);
   int column = (flags & (TLHT_ONCELLICON | TLHT_ONCELLLABEL | TLHT_ONCELLRIGHT)) ? static_cast<int>(flags >> 24) : 0;
   if (!item || !IsTextHit(flags, column)) return HideTooltip(w);
-  if (w->tipShown && item == w->tipItem && column == w->tipColumn) return;
+  if (w->tips.shown && item == w->tips.item && column == w->tips.column) return;
   HideTooltip(w);
   std::string text = DisplayText(w, item, column);
   RECT cell;
@@ -209,21 +225,21 @@ void UpdateTooltip(TreeListWindow* w, POINT pt) {
   bool cut = cell.right - start <= TextWidth(w, text, bold) + 4;
   if (!AskParentForTip(w, item, column, &text) && !cut) return;
   if (text.empty() || !w->model.Exists(item)) return;
-  w->tipText = text.substr(0, kTipMaxText);
-  w->tipItem = item;
-  w->tipColumn = column;
+  w->tips.text = text.substr(0, kTipMaxText);
+  w->tips.item = item;
+  w->tips.column = column;
   POINT corner = {start, cell.top};
   ClientToScreen(w->hwnd, &corner);
   TOOLINFOA tool;
   FillTool(w, tool);
-  SendMessageA(w->tooltip, TTM_TRACKPOSITION, 0, MAKELPARAM(corner.x, corner.y));
-  SendMessageA(w->tooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-  w->tipShown = true;
+  SendMessageA(w->tips.window, TTM_TRACKPOSITION, 0, MAKELPARAM(corner.x, corner.y));
+  SendMessageA(w->tips.window, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  w->tips.shown = true;
   SetTimer(w->hwnd, TL_TOOLTIP_TIMER, kTipDelay, nullptr);
 }
 
 void OnTooltipTimer(TreeListWindow* w) {
-  if (!w->tipShown) {
+  if (!w->tips.shown) {
     KillTimer(w->hwnd, TL_TOOLTIP_TIMER);
     return;
   }
@@ -233,18 +249,18 @@ void OnTooltipTimer(TreeListWindow* w) {
   UINT flags = 0;
   TreeHandle item = HitTest(w, pt, &flags);
   int column = (flags & (TLHT_ONCELLICON | TLHT_ONCELLLABEL | TLHT_ONCELLRIGHT)) ? static_cast<int>(flags >> 24) : 0;
-  if (!w->enabled || item != w->tipItem || column != w->tipColumn) HideTooltip(w);
+  if (!w->enabled || item != w->tips.item || column != w->tips.column) HideTooltip(w);
 }
 
 LRESULT OnTooltipNotify(TreeListWindow* w, NMHDR* header) {
   if (header->code == TTN_GETDISPINFOA) {
     NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
-    info->lpszText = const_cast<char*>(w->tipText.c_str());
+    info->lpszText = const_cast<char*>(w->tips.text.c_str());
     return 0;
   }
   if (header->code == TTN_GETDISPINFOW) {
     static WCHAR wide[kTipMaxText + 1];
-    MultiByteToWideChar(CP_ACP, 0, w->tipText.c_str(), -1, wide, kTipMaxText + 1);
+    MultiByteToWideChar(CP_ACP, 0, w->tips.text.c_str(), -1, wide, kTipMaxText + 1);
     reinterpret_cast<NMTTDISPINFOW*>(header)->lpszText = wide;
   }
   return 0;

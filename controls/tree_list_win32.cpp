@@ -19,7 +19,6 @@ namespace {
 constexpr LONG kMaxSemaphoreCount = 0x70000000;
 constexpr int kHeaderId = 1;
 constexpr int kSlotCount = CTreeListModel::kColorSlots;
-constexpr int kInsertMarkSlot = 10;
 constexpr uint32_t kRepaintStyles = TLS_EX_MULTISELECT | TLS_EX_ALTROWS | TLS_EX_CELLSELECT |
                                     TLS_EX_ROWMARK | TLS_EX_REPAINTBIT;
 constexpr DWORD kRootLineStyles = 0x0347;
@@ -43,18 +42,23 @@ TreeListLock::~TreeListLock() {
   if (--window_->lockDepth == 0) ReleaseSemaphore(window_->semaphore, 1, nullptr);
 }
 
+TreeListUnlock::TreeListUnlock(TreeListWindow* window) : window_(window), depth_(window->lockDepth) {
+  window_->lockDepth = 0;
+  if (depth_) ReleaseSemaphore(window_->semaphore, 1, nullptr);
+}
+
+TreeListUnlock::~TreeListUnlock() {
+  if (depth_) WaitForSingleObject(window_->semaphore, INFINITE);
+  window_->lockDepth = depth_;
+}
+
 LRESULT Notify(TreeListWindow* w, NMHDR* header, int code) {
   header->hwndFrom = w->hwnd;
   header->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(w->hwnd));
   header->code = static_cast<UINT>(code);
   HWND parent = GetParent(w->hwnd);
-  int depth = w->lockDepth;
-  w->lockDepth = 0;
-  if (depth) ReleaseSemaphore(w->semaphore, 1, nullptr);
-  LRESULT result = SendMessageA(parent, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
-  if (depth) WaitForSingleObject(w->semaphore, INFINITE);
-  w->lockDepth = depth;
-  return result;
+  TreeListUnlock unlock(w);
+  return SendMessageA(parent, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
 }
 
 LRESULT NotifySimple(TreeListWindow* w, int code) {
@@ -149,24 +153,23 @@ void SingleExpand(TreeListWindow* w, TreeHandle old, TreeHandle item) {
 bool SelectCaret(TreeListWindow* w, TreeHandle item, int column, UINT action) {
   CTreeListModel& m = w->model;
   if (item && !m.Exists(item)) return false;
-  if (!(m.extendedStyle & TLS_EX_CELLSELECT)) column = 0;
+  if (!(m.ExtendedStyle() & TLS_EX_CELLSELECT)) column = 0;
   column = std::clamp(column, 0, std::max(0, m.ColumnCount() - 1));
-  TreeHandle old = m.caret;
-  if (old == item && m.caretColumn == column) {
+  TreeHandle old = m.Caret();
+  if (old == item && m.CaretColumn() == column) {
     if (item) m.SetSelected(item, true);
     return true;
   }
   NMTREEVIEWA nm = {};
   nm.action = action;
-  FillNotifyItem(w, nm.itemOld, old, m.caretColumn);
+  FillNotifyItem(w, nm.itemOld, old, m.CaretColumn());
   FillNotifyItem(w, nm.itemNew, item, column);
   if (Notify(w, &nm.hdr, TVN_SELCHANGINGA)) return false;
   if (item && !m.Exists(item)) return false;
-  if (!(m.extendedStyle & TLS_EX_MULTISELECT)) m.ClearSelection();
+  if (!(m.ExtendedStyle() & TLS_EX_MULTISELECT)) m.ClearSelection();
   m.SetSelected(item, true);
-  m.caret = item;
-  m.caretColumn = column;
-  if (!w->anchor || !m.Exists(w->anchor)) w->anchor = item;
+  m.SetCaret(item, column);
+  KeepAnchor(w, item);
   RepaintAll(w);
   if (item) EnsureCellVisible(w, item, column);
   FillNotifyItem(w, nm.itemOld, m.Exists(old) ? old : 0, 0);
@@ -181,14 +184,16 @@ bool ExpandItem(TreeListWindow* w, TreeHandle item, int code) {
   if (!m.WouldExpand(item, code)) return false;
   if (NotifyItem(w, TVN_ITEMEXPANDINGA, item, 0, static_cast<UINT>(code))) return false;
   if (!m.Exists(item) || !m.Expand(item, code)) return false;
-  if (m.caret && m.RowOfItem(m.caret) < 0 && m.RowOfItem(item) >= 0) SelectCaret(w, item, 0, TVC_UNKNOWN);
+  if (m.Caret() && m.RowOfItem(m.Caret()) < 0 && m.RowOfItem(item) >= 0) SelectCaret(w, item, 0, TVC_UNKNOWN);
   UpdateScrollRanges(w);
   RepaintAll(w);
   if (m.Exists(item)) NotifyItem(w, TVN_ITEMEXPANDEDA, item, 0, static_cast<UINT>(code));
   return true;
 }
 
-void RepaintAll(TreeListWindow* w) { InvalidateRect(w->hwnd, nullptr, FALSE); }
+void RepaintAll(TreeListWindow* w) {
+  if (w->redraw) InvalidateRect(w->hwnd, nullptr, FALSE);
+}
 
 // ---- Sizes and colours ----------------------------------------------------------
 
@@ -206,8 +211,8 @@ void ComputeRowHeight(TreeListWindow* w) {
   metrics.textHeight = w->textHeight;
   metrics.stateImageHeight = ImageHeight(w->stateImages);
   metrics.imageHeight = ImageHeight(w->images);
-  for (HIMAGELIST list : w->otherImages) metrics.otherImageHeight = std::max(metrics.otherImageHeight, ImageHeight(list));
-  metrics.gridLines = (w->model.extendedStyle & TLS_EX_GRIDLINES) != 0;
+  for (HIMAGELIST list : w->extraImages) metrics.otherImageHeight = std::max(metrics.otherImageHeight, ImageHeight(list));
+  metrics.gridLines = (w->model.ExtendedStyle() & TLS_EX_GRIDLINES) != 0;
   metrics.evenHeights = (w->style & kEvenHeightStyle) != 0;
   int old = w->model.ItemHeight();
   w->model.SetComputedItemHeight(ComputeRowHeight(metrics));
@@ -295,14 +300,14 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void DestroyImageLists(TreeListWindow* w) {
-  bool onlyOwn = (w->model.extendedStyle & TLS_EX_OWNLISTSONLY) != 0;
+  bool onlyOwn = (w->model.ExtendedStyle() & TLS_EX_OWNLISTSONLY) != 0;
   if (w->stateImages && (w->ownStateImages || !onlyOwn)) ImageList_Destroy(w->stateImages);
   w->stateImages = nullptr;
   w->ownStateImages = false;
   if (onlyOwn) return;
   if (w->images) ImageList_Destroy(w->images);
   if (w->headerImages) ImageList_Destroy(w->headerImages);
-  for (HIMAGELIST& list : w->otherImages) {
+  for (HIMAGELIST& list : w->extraImages) {
     if (list) ImageList_Destroy(list);
     list = nullptr;
   }
@@ -312,10 +317,9 @@ void DestroyImageLists(TreeListWindow* w) {
 void OnDestroy(TreeListWindow* w) {
   w->model.DeleteItem(kTreeRoot, [w](TreeHandle h) { NotifyDeleted(w, h); });
   DestroyEditor(w);
-  HideTooltip(w);
+  DestroyTooltip(w);
   if (w->header) DestroyWindow(w->header);
-  if (w->ownTooltip) DestroyWindow(w->ownTooltip);
-  w->header = w->tooltip = w->ownTooltip = nullptr;
+  w->header = nullptr;
   DestroyImageLists(w);
   CloseTheme(w);
   while (w->model.ColumnCount() > 0) w->model.DeleteColumn(w->model.ColumnCount() - 1);
@@ -429,7 +433,7 @@ LRESULT OnHeaderNotify(TreeListWindow* w, NMHDR* header) {
 LRESULT OnNotify(TreeListWindow* w, NMHDR* header) {
   if (!header) return 0;
   if (header->hwndFrom == w->header && w->header) return OnHeaderNotify(w, header);
-  if (header->hwndFrom == w->tooltip && w->tooltip) return OnTooltipNotify(w, header);
+  if (header->hwndFrom == w->tips.window && w->tips.window) return OnTooltipNotify(w, header);
   return 0;
 }
 
@@ -446,14 +450,9 @@ int CallbackSortCompare(TreeListWindow* w, TreeHandle sibling, const TVINSERTSTR
   if (!compare) return CompareTextNoCase(siblingText, newText);
   const TreeItem* item = w->model.Item(sibling);
   LPARAM siblingParam = item ? item->param : 0;
-  int depth = w->lockDepth;
-  w->lockDepth = 0;
-  ReleaseSemaphore(w->semaphore, 1, nullptr);
-  int order = compare(w->hwnd, reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(sibling)),
-                      siblingText.c_str(), newText.c_str(), siblingParam, insert->item.lParam);
-  WaitForSingleObject(w->semaphore, INFINITE);
-  w->lockDepth = depth;
-  return order;
+  TreeListUnlock unlock(w);
+  return compare(w->hwnd, reinterpret_cast<HTREEITEM>(static_cast<UINT_PTR>(sibling)), siblingText.c_str(),
+                 newText.c_str(), siblingParam, insert->item.lParam);
 }
 
 LRESULT OnInsertItem(TreeListWindow* w, const TVINSERTSTRUCTA* insert) {
@@ -478,22 +477,22 @@ LRESULT OnInsertItem(TreeListWindow* w, const TVINSERTSTRUCTA* insert) {
 LRESULT OnDeleteItem(TreeListWindow* w, LPARAM lp) {
   TreeHandle target = lp == 0 ? kTreeRoot : HandleOf(lp);
   CTreeListModel& m = w->model;
-  TreeHandle caret = m.caret;
+  TreeHandle caret = m.Caret();
   int caretRow = m.RowOfItem(caret);
   bool ok = m.DeleteItem(target, [w](TreeHandle h) { NotifyDeleted(w, h); });
   if (!ok) return FALSE;
-  if (w->editing && !m.Exists(w->editItem)) DestroyEditor(w);
+  if (w->edit.active && !m.Exists(w->edit.item)) DestroyEditor(w);
   if (caret && !m.Exists(caret)) {
     // The row that moved into the deleted one's place takes the caret.
     TreeHandle next = m.RowCount() ? m.ItemOfRow(std::min<size_t>(std::max(caretRow, 0), m.RowCount() - 1)) : 0;
     m.SetSelected(next, true);
-    m.caret = next;
+    m.SetCaret(next, m.CaretColumn());
     NMTREEVIEWA nm = {};
     nm.action = TVC_UNKNOWN;
-    FillNotifyItem(w, nm.itemNew, next, m.caretColumn);
+    FillNotifyItem(w, nm.itemNew, next, m.CaretColumn());
     Notify(w, &nm.hdr, TVN_SELCHANGEDA);
   }
-  if (!m.Exists(w->anchor)) w->anchor = m.caret;
+  KeepAnchor(w, m.Caret());
   if (!m.Exists(w->insertMark)) w->insertMark = 0;
   if (m.Count() == 0) w->widestText = 0;
   UpdateScrollRanges(w);
@@ -525,7 +524,7 @@ LRESULT OnGetItemRect(TreeListWindow* w, WPARAM wp, RECT* rect) {
 LRESULT OnSelectItem(TreeListWindow* w, WPARAM wp, TreeHandle item) {
   switch (wp & 0xFF) {
     case TVGN_CARET:
-      return SelectCaret(w, item, w->model.caretColumn, TVC_UNKNOWN);
+      return SelectCaret(w, item, w->model.CaretColumn(), TVC_UNKNOWN);
     case TVGN_FIRSTVISIBLE:
       if (w->model.RowOfItem(item) < 0) return FALSE;
       ScrollToRow(w, w->model.RowOfItem(item));
@@ -599,13 +598,8 @@ LRESULT OnSortChildren(TreeListWindow* w, WPARAM recurse, TreeHandle parent, PFN
   auto byClient = [w, compare, sortParam](TreeHandle a, TreeHandle b) {
     LPARAM pa = w->model.Exists(a) ? w->model.Item(a)->param : 0;
     LPARAM pb = w->model.Exists(b) ? w->model.Item(b)->param : 0;
-    int depth = w->lockDepth;
-    w->lockDepth = 0;
-    ReleaseSemaphore(w->semaphore, 1, nullptr);
-    int order = compare(pa, pb, sortParam);
-    WaitForSingleObject(w->semaphore, INFINITE);
-    w->lockDepth = depth;
-    return order;
+    TreeListUnlock unlock(w);
+    return compare(pa, pb, sortParam);
   };
   bool ok = compare ? w->model.SortChildren(parent, recurse != 0, byClient)
                     : w->model.SortChildren(parent, recurse != 0, byText);
@@ -613,23 +607,30 @@ LRESULT OnSortChildren(TreeListWindow* w, WPARAM recurse, TreeHandle parent, PFN
   return ok;
 }
 
+HIMAGELIST* ExtraImageList(TreeListWindow* w, WPARAM kind) {
+  if (kind < kFirstExtraImageList || kind >= kFirstExtraImageList + kExtraImageLists) return nullptr;
+  return &w->extraImages[kind - kFirstExtraImageList];
+}
+
 LRESULT OnSetImageList(TreeListWindow* w, WPARAM kind, HIMAGELIST list) {
   HIMAGELIST old = nullptr;
-  switch (kind) {
-    case TVSIL_NORMAL: old = w->images; w->images = list; break;
-    case TVSIL_STATE:
-      old = w->ownStateImages ? nullptr : w->stateImages;
-      if (w->ownStateImages) DestroyOwnCheckBoxImages(w);
-      w->stateImages = list;
-      break;
-    case 1:
-      old = w->headerImages;
-      w->headerImages = list;
-      if (w->header) SendMessageA(w->header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
-      break;
-    case 3: old = w->otherImages[0]; w->otherImages[0] = list; break;
-    case 4: old = w->otherImages[1]; w->otherImages[1] = list; break;
-    default: return 0;
+  HIMAGELIST* extra = ExtraImageList(w, kind);
+  if (extra) {
+    old = *extra;
+    *extra = list;
+  } else if (kind == TVSIL_NORMAL) {
+    old = w->images;
+    w->images = list;
+  } else if (kind == TVSIL_STATE) {
+    old = w->ownStateImages ? nullptr : w->stateImages;
+    if (w->ownStateImages) DestroyOwnCheckBoxImages(w);
+    w->stateImages = list;
+  } else if (kind == kHeaderImageList) {
+    old = w->headerImages;
+    w->headerImages = list;
+    if (w->header) SendMessageA(w->header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
+  } else {
+    return 0;
   }
   ComputeRowHeight(w);
   RepaintAll(w);
@@ -637,19 +638,16 @@ LRESULT OnSetImageList(TreeListWindow* w, WPARAM kind, HIMAGELIST list) {
 }
 
 LRESULT OnGetImageList(TreeListWindow* w, WPARAM kind) {
-  switch (kind) {
-    case TVSIL_NORMAL: return reinterpret_cast<LRESULT>(w->images);
-    case TVSIL_STATE: return reinterpret_cast<LRESULT>(w->stateImages);
-    case 1: return reinterpret_cast<LRESULT>(w->headerImages);
-    case 3: return reinterpret_cast<LRESULT>(w->otherImages[0]);
-    case 4: return reinterpret_cast<LRESULT>(w->otherImages[1]);
-    default: return 0;
-  }
+  if (HIMAGELIST* extra = ExtraImageList(w, kind)) return reinterpret_cast<LRESULT>(*extra);
+  if (kind == TVSIL_NORMAL) return reinterpret_cast<LRESULT>(w->images);
+  if (kind == TVSIL_STATE) return reinterpret_cast<LRESULT>(w->stateImages);
+  if (kind == kHeaderImageList) return reinterpret_cast<LRESULT>(w->headerImages);
+  return 0;
 }
 
 LRESULT OnSetExtendedStyle(TreeListWindow* w, WPARAM mask, LPARAM styles) {
   uint32_t old = w->model.SetExtendedStyle(static_cast<uint32_t>(mask), static_cast<uint32_t>(styles));
-  uint32_t changed = old ^ w->model.extendedStyle;
+  uint32_t changed = old ^ w->model.ExtendedStyle();
   if (!changed) return old;
   if (changed & TLS_EX_HIDEHEADER) {
     PlaceHeader(w);
@@ -657,9 +655,9 @@ LRESULT OnSetExtendedStyle(TreeListWindow* w, WPARAM mask, LPARAM styles) {
     RepaintAll(w);
   }
   if (changed & TLS_EX_NOHSCROLL) UpdateScrollRanges(w);
-  if ((changed & TLS_EX_CELLSELECT) && !(w->model.extendedStyle & TLS_EX_CELLSELECT)) {
-    w->model.caretColumn = 0;
-    w->model.SetSelected(w->model.caret, true);
+  if ((changed & TLS_EX_CELLSELECT) && !(w->model.ExtendedStyle() & TLS_EX_CELLSELECT)) {
+    w->model.SetCaret(w->model.Caret(), 0);
+    w->model.SetSelected(w->model.Caret(), true);
   }
   if (changed & kRepaintStyles) RepaintAll(w);
   if (changed & TLS_EX_GRIDLINES) {
@@ -679,7 +677,7 @@ LRESULT OnSetColorSlot(TreeListWindow* w, WPARAM slot, LPARAM color) {
   } else {
     w->model.colors[slot] = static_cast<COLORREF>(color);
     w->model.colorSet[slot] = true;
-    if (slot == 1 || slot == 2) ResetDefaultColors(w);  // slots made from these follow
+    if (slot == kSlotOddRows || slot == kSlotEvenRows) ResetDefaultColors(w);  // slots made from these follow
   }
   RepaintAll(w);
   return old;
@@ -706,7 +704,7 @@ LRESULT OnSetIndent(TreeListWindow* w, WPARAM wp) {
 }
 
 LRESULT OnGetSearchString(TreeListWindow* w, char* buffer) {
-  std::string text = w->search.Recent(GetTickCount());
+  std::string text = w->input.search.Recent(GetTickCount());
   if (buffer) std::memcpy(buffer, text.c_str(), text.size() + 1);
   return static_cast<LRESULT>(text.size());
 }
@@ -775,12 +773,14 @@ LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
     SendMessageA(w->header, HDM_DELETEITEM, headerIndex, 0);
     return -1;
   }
-  if (w->editing && m.ColumnCount() > 1 && w->editColumn >= index) ++w->editColumn;
-  if (w->tipColumn >= index && m.ColumnCount() > 1) ++w->tipColumn;
+  if (m.ColumnCount() > 1) {
+    EditorFollowsColumnInsert(w, index);
+    TooltipFollowsColumnInsert(w, index);
+  }
   if (w->insertMark && index > 0) {
     TreeColors* colors = m.CellColors(w->insertMark, index);
     if (colors) {
-      colors->background = m.colors[kInsertMarkSlot];
+      colors->background = m.colors[kSlotInsertMark];
       colors->hasBackground = true;
     }
   }
@@ -792,10 +792,10 @@ LRESULT OnInsertColumn(TreeListWindow* w, WPARAM wp, const LVCOLUMNA* column) {
 
 LRESULT OnDeleteColumn(TreeListWindow* w, WPARAM wp) {
   int column = static_cast<int>(wp);
-  if (w->editing && w->editColumn == column) EndEdit(w, kEndCancel);
+  if (w->edit.active && w->edit.column == column) EndEdit(w, kEndCancel);
   if (!w->model.DeleteColumn(column)) return FALSE;
   SendMessageA(w->header, HDM_DELETEITEM, column, 0);
-  if (w->editing && w->editColumn > column) --w->editColumn;
+  EditorFollowsColumnDelete(w, column);
   HideTooltip(w);
   ApplyColumnWidthsToHeader(w);
   UpdateScrollRanges(w);
@@ -876,7 +876,7 @@ LRESULT OnSetColumnEdit(TreeListWindow* w, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT OnSelectCell(TreeListWindow* w, WPARAM column, TreeHandle item) {
-  if (!(w->model.extendedStyle & TLS_EX_CELLSELECT)) return 0;
+  if (!(w->model.ExtendedStyle() & TLS_EX_CELLSELECT)) return 0;
   if (!w->model.Exists(item) || static_cast<int>(column) >= w->model.ColumnCount()) return 0;
   return SelectCaret(w, item, static_cast<int>(column), TVC_UNKNOWN) ? 1 : 0;
 }
@@ -923,7 +923,7 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     case TVM_EXPAND: return ExpandItem(w, HandleOf(lp), static_cast<int>(wp));
     case TVM_GETITEMRECT: return OnGetItemRect(w, wp, reinterpret_cast<RECT*>(lp));
     case TVM_GETCOUNT: return static_cast<LRESULT>(m.Count());
-    case TVM_GETINDENT: return m.indent;
+    case TVM_GETINDENT: return m.Indent();
     case TVM_SETINDENT: return OnSetIndent(w, wp);
     case TVM_GETIMAGELIST: return OnGetImageList(w, wp);
     case TVM_SETIMAGELIST: return OnSetImageList(w, wp, reinterpret_cast<HIMAGELIST>(lp));
@@ -932,7 +932,7 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     case TVM_GETITEMA: return OnGetItem(w, reinterpret_cast<TVITEMA*>(lp));
     case TVM_SETITEMA: return OnSetItem(w, reinterpret_cast<const TVITEMA*>(lp));
     case TVM_EDITLABELA: return OnEditLabel(w, wp, HandleOf(lp));
-    case TVM_GETEDITCONTROL: return reinterpret_cast<LRESULT>(w->editor);
+    case TVM_GETEDITCONTROL: return reinterpret_cast<LRESULT>(w->edit.window);
     case TVM_GETVISIBLECOUNT: return static_cast<LRESULT>(m.visibleRows);
     case TVM_HITTEST: {
       TVHITTESTINFO* info = reinterpret_cast<TVHITTESTINFO*>(lp);
@@ -952,26 +952,22 @@ LRESULT TreeViewMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool*
     }
     case TVM_ENDEDITLABELNOW: EndEdit(w, wp ? kEndCancel : kEndFocusLost); return 0;
     case TVM_GETISEARCHSTRINGA: return OnGetSearchString(w, reinterpret_cast<char*>(lp));
-    case TVM_SETTOOLTIPS: {
-      HWND old = w->tooltip;
-      w->tooltip = reinterpret_cast<HWND>(wp);
-      return reinterpret_cast<LRESULT>(old);
-    }
-    case TVM_GETTOOLTIPS: return reinterpret_cast<LRESULT>(w->tooltip);
+    case TVM_SETTOOLTIPS: return reinterpret_cast<LRESULT>(SetTooltipWindow(w, reinterpret_cast<HWND>(wp)));
+    case TVM_GETTOOLTIPS: return reinterpret_cast<LRESULT>(w->tips.window);
     case TVM_SETINSERTMARK: return OnSetInsertMark(w, HandleOf(lp));
     case TVM_SETITEMHEIGHT: return OnSetItemHeight(w, wp);
     case TVM_GETITEMHEIGHT: return m.ItemHeight();
     case TVM_SETBKCOLOR: return OnSetColorSlot(w, wp, lp);
-    case TVM_SETTEXTCOLOR: return OnSetColorSlot(w, 4, lp);
+    case TVM_SETTEXTCOLOR: return OnSetColorSlot(w, kSlotText, lp);
     case TVM_GETBKCOLOR: return OnGetColorSlot(w, wp);
-    case TVM_GETTEXTCOLOR: return OnGetColorSlot(w, 4);
-    case TVM_SETINSERTMARKCOLOR: return OnSetColorSlot(w, 10, lp);
-    case TVM_GETINSERTMARKCOLOR: return OnGetColorSlot(w, 10);
+    case TVM_GETTEXTCOLOR: return OnGetColorSlot(w, kSlotText);
+    case TVM_SETINSERTMARKCOLOR: return OnSetColorSlot(w, kSlotInsertMark, lp);
+    case TVM_GETINSERTMARKCOLOR: return OnGetColorSlot(w, kSlotInsertMark);
     case TVM_GETITEMSTATE: return m.Exists(static_cast<TreeHandle>(wp)) ? m.Item(static_cast<TreeHandle>(wp))->state : 0;
-    case TVM_SETLINECOLOR: return OnSetColorSlot(w, 5, lp);
-    case TVM_GETLINECOLOR: return OnGetColorSlot(w, 5);
+    case TVM_SETLINECOLOR: return OnSetColorSlot(w, kSlotLines, lp);
+    case TVM_GETLINECOLOR: return OnGetColorSlot(w, kSlotLines);
     case TVM_SETEXTENDEDSTYLE: return OnSetExtendedStyle(w, wp, lp);
-    case TVM_GETEXTENDEDSTYLE: return m.extendedStyle;
+    case TVM_GETEXTENDEDSTYLE: return m.ExtendedStyle();
     case TVM_GETUNICODEFORMAT: return 0;
     default: break;
   }
@@ -1028,6 +1024,7 @@ LRESULT WindowMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool* h
     case WM_SHOWWINDOW: OnShowWindow(w, wp != 0); return 0;
     case WM_SYSCOLORCHANGE: OnSysColorChange(w); return 0;
     case WM_SETFONT: OnSetFont(w, wp, lp); return 0;
+    case WM_SETREDRAW: OnSetRedraw(w, wp != 0); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
     case WM_STYLECHANGED: OnStyleChanged(w, wp, reinterpret_cast<const STYLESTRUCT*>(lp)); return 0;
     case WM_DRAWITEM: return SendMessageA(GetParent(w->hwnd), msg, wp, lp);
@@ -1051,7 +1048,7 @@ LRESULT WindowMessage(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp, bool* h
     case WM_CUT:
     case WM_COPY:
     case WM_PASTE:
-      if (w->editing && w->editor) PostMessageA(w->editor, msg, wp, lp);
+      if (w->edit.active && w->edit.window) PostMessageA(w->edit.window, msg, wp, lp);
       return 0;
     default: break;
   }

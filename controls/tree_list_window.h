@@ -44,8 +44,51 @@ TreeListShared& SharedResources();
 void AcquireSharedResources();
 void ReleaseSharedResources();
 
+// TVM_SETIMAGELIST / TVM_GETIMAGELIST kinds beside TVSIL_NORMAL (0) and
+// TVSIL_STATE (2): the header's list, and further lists that only make the
+// rows as tall as their images.
+constexpr WPARAM kHeaderImageList = 1;
+constexpr WPARAM kFirstExtraImageList = 3;
+constexpr int kExtraImageLists = 2;
+
 enum TreeEditKind { kEditBox = 0, kEditCombo = 1, kEditList = 2 };
 enum TreeEditEnd { kEndCancel = 0, kEndFocusLost = 1, kEndReturn = 2 };
+
+// The in-place editor; tree_list_edit_win32.cpp keeps it.
+struct TreeListEditing {
+  HWND window = nullptr;  // stays, hidden, after an edit until the next one
+  bool active = false;
+  TreeHandle item = 0;
+  int column = 0;
+  TreeEditKind kind = kEditBox;
+  bool byChar = false;       // opened by a typed character
+  bool changed = false;      // the editor's text was changed
+  bool focusBefore = false;  // the control had the focus when the edit opened
+};
+
+// Mouse and keyboard state; tree_list_input_win32.cpp keeps it.
+struct TreeListInput {
+  bool hasFocus = false;
+  TreeHandle anchor = 0;           // where a Shift range starts
+  TreeHandle pendingToggle = 0;    // expand or collapse once the parent saw the click
+  TreeHandle clickedSelected = 0;  // a click landed on the already selected cell
+  int clickedColumn = 0;
+  bool suppressChar = false;       // the parent answered TVN_KEYDOWN with nonzero
+  bool dragArmed = false;
+  POINT dragStart = {};
+  int wheelCarry = 0;  // wheel delta short of a whole WHEEL_DELTA
+  CIncrementalSearch search;
+};
+
+// The tooltip for cut texts; tree_list_tips_win32.cpp keeps it.
+struct TreeListTips {
+  HWND window = nullptr;
+  HWND own = nullptr;  // the one the control made; a client's is not destroyed
+  TreeHandle item = 0;
+  int column = -1;
+  bool shown = false;
+  std::string text;
+};
 
 struct TreeListWindow {
   HWND hwnd = nullptr;
@@ -55,26 +98,13 @@ struct TreeListWindow {
   int activeCalls = 0;       // window procedure calls in progress
   bool pendingFree = false;  // destroyed inside a call: freed when it returns
   HWND header = nullptr;
-  HWND tooltip = nullptr;
-  HWND ownTooltip = nullptr;  // the one the control made; a client's is not destroyed
-  HWND editor = nullptr;
   HIMAGELIST images = nullptr;
   HIMAGELIST stateImages = nullptr;
   HIMAGELIST headerImages = nullptr;
-  HIMAGELIST otherImages[3] = {};
+  HIMAGELIST extraImages[kExtraImageLists] = {};
   bool ownStateImages = false;
+  HANDLE theme = nullptr;
   CTreeListModel model;
-
-  // Editing.
-  bool editing = false;
-  TreeHandle editItem = 0;
-  int editColumn = 0;
-  bool editByChar = false;
-  bool editChanged = false;
-  TreeEditKind editKind = kEditBox;
-  bool focusBeforeEdit = false;
-  WNDPROC editorProc = nullptr;  // the editor's own procedure before subclassing
-  WNDPROC editorChildProc = nullptr;
 
   // Fonts and layout.
   HFONT font = nullptr;
@@ -88,34 +118,20 @@ struct TreeListWindow {
   bool rootLines = false;
   bool applyingWidths = false;  // header notifications caused by our own updates
   bool enabled = true;
-  bool hasFocus = false;
+  bool redraw = true;  // WM_SETREDRAW: off while a client fills the list
   TreeHandle insertMark = 0;
   TreeHandle dropHighlight = 0;
 
-  // Input.
-  TreeHandle anchor = 0;
-  TreeHandle pendingToggle = 0;
-  TreeHandle clickedSelected = 0;  // a click landed on the already selected cell
-  int clickedColumn = 0;
-  bool suppressChar = false;
-  bool dragArmed = false;
-  POINT dragStart = {};
-  CIncrementalSearch search;
-
-  // Tooltips and themes.
-  HANDLE theme = nullptr;
-  TreeHandle tipItem = 0;
-  int tipColumn = -1;
-  bool tipShown = false;
-  std::string tipText;
-  WNDPROC tooltipProc = nullptr;
+  TreeListEditing edit;
+  TreeListInput input;
+  TreeListTips tips;
 };
 
 TreeListWindow* RecordOf(HWND hwnd);
 
 // Holds the instance semaphore while a message is handled. Messages that a
 // handler causes on the same thread (child windows, focus changes) nest
-// without waiting again; notifications release it through Notify.
+// without waiting again.
 class TreeListLock {
  public:
   explicit TreeListLock(TreeListWindow* window);
@@ -124,6 +140,21 @@ class TreeListLock {
   TreeListLock& operator=(const TreeListLock&) = delete;
  private:
   TreeListWindow* window_;
+};
+
+// Lets go of the semaphore for the length of a call out of the control (a
+// notification, a sort comparison), so the parent or the client may call
+// back in, and takes it again at the depth it was held. Outside a message
+// (depth 0) there is nothing to let go of.
+class TreeListUnlock {
+ public:
+  explicit TreeListUnlock(TreeListWindow* window);
+  ~TreeListUnlock();
+  TreeListUnlock(const TreeListUnlock&) = delete;
+  TreeListUnlock& operator=(const TreeListUnlock&) = delete;
+ private:
+  TreeListWindow* window_;
+  int depth_;
 };
 
 // ---- tree_list_win32.cpp ----
@@ -148,13 +179,15 @@ int TextStart(TreeListWindow* w, TreeHandle item, int column);
 int TextWidth(TreeListWindow* w, const std::string& text, bool bold);
 void InvalidateItem(TreeListWindow* w, TreeHandle item);
 void UpdateScrollRanges(TreeListWindow* w);
+// WM_SETREDRAW: while off, neither the rows nor the scroll bars are drawn;
+// turning it on sets the bars and repaints once.
+void OnSetRedraw(TreeListWindow* w, bool on);
 void ScrollToRow(TreeListWindow* w, long firstRow);
 void ScrollToX(TreeListWindow* w, int x);
 void EnsureRowVisible(TreeListWindow* w, TreeHandle item);
 void EnsureCellVisible(TreeListWindow* w, TreeHandle item, int column);
 void OnVScroll(TreeListWindow* w, WPARAM wp);
 void OnHScroll(TreeListWindow* w, WPARAM wp);
-void OnMouseWheel(TreeListWindow* w, WPARAM wp);
 void PlaceHeader(TreeListWindow* w);
 void ApplyColumnWidthsToHeader(TreeListWindow* w);
 TreeHandle HitTest(TreeListWindow* w, POINT pt, UINT* flags);
@@ -164,11 +197,14 @@ void MeasureFont(TreeListWindow* w);
 void OnButtonDown(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp);
 void OnButtonUp(TreeListWindow* w, UINT msg, WPARAM wp, LPARAM lp);
 void OnMouseMove(TreeListWindow* w, WPARAM wp, LPARAM lp);
+void OnMouseWheel(TreeListWindow* w, WPARAM wp);
 void OnKeyDown(TreeListWindow* w, WPARAM wp, LPARAM lp);
 void OnChar(TreeListWindow* w, WPARAM wp, LPARAM lp);
 LRESULT OnGetDlgCode(TreeListWindow* w, WPARAM wp, LPARAM lp);
 void OnFocus(TreeListWindow* w, bool gained);
 bool ToggleCheckBox(TreeListWindow* w, TreeHandle item);
+// A Shift range starts at the anchor; a missing one is replaced by fallback.
+void KeepAnchor(TreeListWindow* w, TreeHandle fallback);
 
 // ---- tree_list_edit_win32.cpp ----
 // Opens the editor of the column's kind; returns the editor window or null.
@@ -182,12 +218,19 @@ HWND AskParentToEdit(TreeListWindow* w, TreeHandle item, int column, UINT key, b
 void EndEdit(TreeListWindow* w, TreeEditEnd how);
 void OnEditorCommand(TreeListWindow* w, WPARAM wp, LPARAM lp);
 void DestroyEditor(TreeListWindow* w);
+// An open edit keeps its cell when columns are inserted or deleted before it.
+void EditorFollowsColumnInsert(TreeListWindow* w, int inserted);
+void EditorFollowsColumnDelete(TreeListWindow* w, int deleted);
 
 // ---- tree_list_tips_win32.cpp ----
 void CreateTooltip(TreeListWindow* w);
 void UpdateTooltip(TreeListWindow* w, POINT pt);
 void OnTooltipTimer(TreeListWindow* w);
 void HideTooltip(TreeListWindow* w);
+void DestroyTooltip(TreeListWindow* w);
+// TVM_SETTOOLTIPS: the client's tooltip replaces the control's; returns the old one.
+HWND SetTooltipWindow(TreeListWindow* w, HWND tooltip);
+void TooltipFollowsColumnInsert(TreeListWindow* w, int inserted);
 LRESULT OnTooltipNotify(TreeListWindow* w, NMHDR* header);
 void OpenTheme(TreeListWindow* w);
 void CloseTheme(TreeListWindow* w);

@@ -5,9 +5,12 @@
 // locations editor does, so the rewrite-the-buffer path can be watched.
 //
 // "/tree" shows a tree with lines, buttons and check boxes instead, the side
-// of the control the locations list does not use. "/shot:file.bmp" paints
-// the window once into a 24-bit BMP and exits, for looking at the drawing
-// without a person at the screen; "/edit" opens an editor before that.
+// of the control the locations list does not use. "/many" loads 2048 rows
+// as the locations editor loads a full Locations.txt (with redrawing off).
+// "/shot:file.bmp" paints the window once into a 24-bit BMP and exits, for
+// looking at the drawing without a person at the screen; "/edit" opens an
+// editor before that, and with "/many" the list is first scrolled down row
+// by row, so the shot shows rows moved on the screen beside new ones.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -38,8 +41,11 @@ const Location kLocations[] = {
     {"Br\xFC" "cke", 11.62, 47.28, 40.0},
 };
 
+constexpr int kManyRows = 2048;
+
 CTreeListCtrl g_list;
 bool g_tree = false;
+bool g_many = false;
 
 std::string Format(const char* format, double value) {
   char text[64];
@@ -66,9 +72,15 @@ void CreateList(HWND parent) {
   g_list.InsertColumn(3, "Umkreis (m)", 1, -20);
   g_list.SetExtendedStyle(0, TLS_EX_GRIDLINES | TLS_EX_ALTROWS | TLS_EX_CELLSELECT);
   for (unsigned column = 0; column < 4; ++column) g_list.SetColumnEdit(column, TLM_EDITBOX, TLE_DBLCLICK);
+  g_list.Send(WM_SETREDRAW, FALSE);
   for (const Location& l : kLocations)
     AddRow(l.name, Format("%+3.6f", l.longitude), Format("%+3.6f", l.latitude), Format("%3.2f", l.radius));
+  for (int i = 0; g_many && i < kManyRows - static_cast<int>(sizeof kLocations / sizeof kLocations[0]); ++i) {
+    std::string name = "Ort " + std::to_string(i + 1);
+    AddRow(name.c_str(), Format("%+3.6f", 10.0 + i * 0.001), Format("%+3.6f", 47.0 - i * 0.001), "100.00");
+  }
   AddRow("", "", "", "");
+  g_list.Send(WM_SETREDRAW, TRUE);
 }
 
 void CreateTree(HWND parent) {
@@ -172,6 +184,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   InitCommonControls();
   g_tree = std::strstr(commandLine, "/tree") != nullptr;
+  g_many = std::strstr(commandLine, "/many") != nullptr;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = MainProc;
   wc.hInstance = instance;
@@ -187,13 +200,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   if (shot) {
     SetFocus(g_list.GetSafeHwnd());
     SendMessageA(g_list.GetSafeHwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; g_many && i < 5; ++i) {
+      SendMessageA(g_list.GetSafeHwnd(), WM_VSCROLL, SB_LINEDOWN, 0);
+      UpdateWindow(g_list.GetSafeHwnd());
+    }
     if (std::strstr(commandLine, "/edit")) {
       HTREEITEM second = g_list.GetNextItem(g_list.GetNextItem(TVI_ROOT, TVGN_CHILD), TVGN_NEXT);
       if (g_tree) second = g_list.GetNextItem(second, TVGN_CHILD);
       SendMessageA(g_list.GetSafeHwnd(), TVM_EDITLABELA, g_tree ? 2 | 1u << 29 : 3, reinterpret_cast<LPARAM>(second));
     }
     UpdateWindow(main);
-    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Scrolled rows are shot as scrolling left them, not painted again.
+    UINT repaint = g_many ? RDW_UPDATENOW | RDW_ALLCHILDREN : RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN;
+    RedrawWindow(main, nullptr, nullptr, repaint);
     SaveShot(main, shot + 6);
     DestroyWindow(main);
     return 0;

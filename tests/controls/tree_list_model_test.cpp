@@ -461,14 +461,14 @@ TEST(TreeListColumns, InsertingAColumnMovesCellsAndTheCaretColumn) {
   AddLocationColumns(model, 400);
   TreeHandle h = Add(model, "x");
   model.SetCellText(h, 2, "two");
-  model.caretColumn = 2;
+  model.SetCaret(h, 2);
   EXPECT_EQ(1, model.InsertColumn(1, Weighted(10)));
   EXPECT_EQ("two", *model.CellText(h, 3));
   EXPECT_EQ("", *model.CellText(h, 1));
-  EXPECT_EQ(3, model.caretColumn);
+  EXPECT_EQ(3, model.CaretColumn());
   EXPECT_TRUE(model.DeleteColumn(1));
   EXPECT_EQ("two", *model.CellText(h, 2));
-  EXPECT_EQ(2, model.caretColumn);
+  EXPECT_EQ(2, model.CaretColumn());
   EXPECT_FALSE(model.DeleteColumn(0));  // the tree column goes last
 }
 
@@ -532,9 +532,9 @@ TEST(TreeListSizes, ItemHeightIsMadeEvenAndClamped) {
 TEST(TreeListSizes, IndentIsClamped) {
   CTreeListModel model;
   EXPECT_EQ(19, model.SetIndent(2));
-  EXPECT_EQ(5, model.indent);
+  EXPECT_EQ(5, model.Indent());
   model.SetIndent(100);
-  EXPECT_EQ(64, model.indent);
+  EXPECT_EQ(64, model.Indent());
 }
 
 TEST(TreeListSizes, RowHeightGrowsByOneWithGridLines) {
@@ -555,7 +555,7 @@ TEST(TreeListSizes, ExtendedStyleMaskZeroReplacesAllBits) {
   CTreeListModel model;
   model.SetExtendedStyle(0, 0x00070000);
   EXPECT_EQ(0x00070000u, model.SetExtendedStyle(TLS_EX_ALTROWS, 0));
-  EXPECT_EQ(TLS_EX_GRIDLINES | TLS_EX_CELLSELECT, model.extendedStyle);
+  EXPECT_EQ(TLS_EX_GRIDLINES | TLS_EX_CELLSELECT, model.ExtendedStyle());
 }
 
 TEST(TreeListColours, DefaultsComeFromTheSystemColours) {

@@ -330,6 +330,30 @@ TEST_F(TreeListEditing, DraggingAHeaderDividerWidensTheColumn) {
   EXPECT_EQ(before + 30 - 1, cell.left);  // the cells follow the header
 }
 
+// Scrolling moves the rows already on the screen and paints only the strip
+// that comes into view: the result must match a view painted whole.
+TEST_F(TreeListEditing, RowsScrolledIntoViewMatchAViewPaintedWhole) {
+  for (int i = 0; i < 60; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "Zeile %d", i);
+    list.SetItemText(list.InsertItem(name), name, 1 + i % 3);
+  }
+  SelectCell(1, 1);
+  for (WPARAM step : {SB_LINEDOWN, SB_LINEDOWN, SB_LINEDOWN, SB_LINEUP}) {
+    list.Send(WM_VSCROLL, step);
+    UpdateWindow(hwnd);
+  }
+  list.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+  UpdateWindow(hwnd);
+  Pump();
+  ASSERT_GT(list.Send(TLM_GETROWOFITEM, 0, list.Send(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)), 2);
+  Shot scrolled = Capture(hwnd);
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Pump();
+  Shot whole = Capture(hwnd);
+  EXPECT_TRUE(scrolled.bgr == whole.bgr);
+}
+
 // ---- The screenshot ----
 
 TEST_F(TreeListEditing, ScreenshotShowsGridLinesAndAlternatingRows) {

@@ -435,6 +435,96 @@ TEST_F(TreeListWindowTest, ColumnStructureReadsBackFromTheHeader) {
   EXPECT_EQ(3, list.Send(TLM_GETCOLUMNCOUNT));
 }
 
+// ---- Scrolling and redrawing under real use ----
+
+class TreeListScrollTest : public TreeListWindowTest {
+ protected:
+  void AddRows(int count) {
+    for (int i = 0; i < count; ++i) AddRow("Ort", "+11.500000", "+47.200000", "100.00");
+  }
+  long FirstVisibleRow() {
+    HTREEITEM first = list.GetNextItem(nullptr, TVGN_FIRSTVISIBLE);
+    return static_cast<long>(list.Send(TLM_GETROWOFITEM, 0, reinterpret_cast<LPARAM>(first)));
+  }
+  void Wheel(int delta) { list.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(100, 100)); }
+  // Shows the list and paints it, so that what follows starts with nothing to paint.
+  void ShowPainted() {
+    ShowWindow(parent, SW_SHOW);
+    UpdateWindow(parent);
+    UpdateWindow(hwnd);
+  }
+  RECT Client() {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    return client;
+  }
+};
+
+// Touchpads and fine-step mice send deltas below WHEEL_DELTA.
+TEST_F(TreeListScrollTest, SmallWheelDeltasAddUpToWholeSteps) {
+  AddRows(100);
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  ASSERT_GT(lines, 0u);
+  ASSERT_LT(lines, 20u);
+  for (int i = 0; i < 3; ++i) Wheel(-30);
+  EXPECT_EQ(0, FirstVisibleRow());
+  Wheel(-30);
+  EXPECT_EQ(static_cast<long>(lines), FirstVisibleRow());
+  Wheel(-90);
+  Wheel(60);  // turning back drops what was carried
+  EXPECT_EQ(static_cast<long>(lines), FirstVisibleRow());
+  Wheel(60);
+  EXPECT_EQ(0, FirstVisibleRow());
+  Wheel(-2 * WHEEL_DELTA);
+  EXPECT_EQ(2 * static_cast<long>(lines), FirstVisibleRow());
+}
+
+// The locations editor fills the list with redrawing off: the scroll bars are
+// left alone until it is turned on, then set once and the rows repainted.
+TEST_F(TreeListScrollTest, RowsAddedWithRedrawOffShowWhenItIsTurnedOn) {
+  ShowPainted();
+  list.Send(WM_SETREDRAW, FALSE);
+  AddRows(40);
+  SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+  GetScrollInfo(hwnd, SB_VERT, &info);
+  EXPECT_EQ(0, info.nMax);
+  RECT dirty;
+  EXPECT_FALSE(GetUpdateRect(hwnd, &dirty, FALSE));
+
+  list.Send(WM_SETREDRAW, TRUE);
+  GetScrollInfo(hwnd, SB_VERT, &info);
+  EXPECT_EQ(40, info.nMax);
+  EXPECT_EQ(list.Send(TVM_GETVISIBLECOUNT), static_cast<LRESULT>(info.nPage));
+  ASSERT_TRUE(GetUpdateRect(hwnd, &dirty, FALSE));
+  RECT client = Client();
+  EXPECT_TRUE(EqualRect(&client, &dirty));
+}
+
+// A one-row scroll moves what is on the screen and repaints one row's strip.
+TEST_F(TreeListScrollTest, ScrollingOneRowRepaintsOnlyTheUncoveredStrip) {
+  AddRows(60);
+  ShowPainted();
+  int rowHeight = static_cast<int>(list.Send(TVM_GETITEMHEIGHT));
+  RECT client = Client();
+  list.Send(WM_VSCROLL, SB_LINEDOWN);
+  EXPECT_EQ(1, FirstVisibleRow());
+  RECT dirty;
+  ASSERT_TRUE(GetUpdateRect(hwnd, &dirty, FALSE));
+  RECT bottomStrip = {0, client.bottom - rowHeight, client.right, client.bottom};
+  EXPECT_TRUE(EqualRect(&bottomStrip, &dirty));
+
+  UpdateWindow(hwnd);
+  list.Send(WM_VSCROLL, SB_LINEUP);
+  EXPECT_EQ(0, FirstVisibleRow());
+  ASSERT_TRUE(GetUpdateRect(hwnd, &dirty, FALSE));
+  RECT header;
+  GetWindowRect(reinterpret_cast<HWND>(list.Send(TLM_GETHEADER)), &header);
+  int top = header.bottom - header.top;
+  RECT topStrip = {0, top, client.right, top + rowHeight};
+  EXPECT_TRUE(EqualRect(&topStrip, &dirty));
+}
+
 // ---- A plain tree with buttons and check boxes ----
 
 class TreeListTreeTest : public ::testing::Test {
