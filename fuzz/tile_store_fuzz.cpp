@@ -10,6 +10,8 @@
 //      from the input: edges, NaN, infinities and huge values included
 // A lookup may abort the run (an integer throw) but must never read outside
 // the tile memory or return a height that is not a number.
+#include <unistd.h>
+
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -25,10 +27,14 @@
 
 namespace {
 
+// A folder of this process's own: two fuzzers running at once (two
+// worktrees) must not remove each other's tiles in the middle of a lookup.
 const std::string& Folder() {
   static const std::string folder = [] {
-    std::filesystem::path path = std::filesystem::temp_directory_path() / "tolmaric-tile-fuzz";
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("tolmaric-tile-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(path);
+    std::atexit([] { std::filesystem::remove_all(Folder()); });
     return path.string();
   }();
   return folder;

@@ -260,6 +260,8 @@ TEST_F(CliExport, ADamagedOrUnwritableStoreNeverStopsARun) {
   config_ = "/dev/null/no-store";
   Outcome unwritable = Tolmaric(Route() + Tiles() + " --width 400 --height 300 --yes");
   EXPECT_EQ(0, unwritable.exitCode) << unwritable.err;
+  EXPECT_EQ("tolmaric export: the settings store cannot be read or written; settings will not be saved\n",
+            unwritable.err);
 }
 
 TEST_F(CliExport, HelpSaysWhereTheLocationsAreAndWhatTheCodesMean) {
