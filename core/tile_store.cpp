@@ -82,14 +82,21 @@ inline int SignedSample(std::uint16_t sample) {
   return sample < 0x8000 ? int(sample) : int(sample) - 0x10000;
 }
 
+// One unsigned compare on the lookup path: shifted by 1000 and wrapped to
+// 16 bits, exactly the valid heights land in 0 ... 31000.
+inline bool IsValidRawSample(std::uint16_t sample) {
+  return static_cast<std::uint16_t>(sample - kLowestValidSample) <=
+         static_cast<unsigned>(kHighestValidSample - kLowestValidSample);
+}
+
 inline bool IsValidSample(int height) {
   return height >= kLowestValidSample && height <= kHighestValidSample;
 }
 
 // The sample replaced by lastValid when invalid, else remembered as it.
 inline double CheckedSample(std::uint16_t sample, double& lastValid) {
+  if (!IsValidRawSample(sample)) return lastValid;
   const int height = SignedSample(sample);
-  if (!IsValidSample(height)) return lastValid;
   lastValid = height;
   return height;
 }
