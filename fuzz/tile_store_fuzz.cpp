@@ -29,13 +29,15 @@ namespace {
 
 // A folder of this process's own: two fuzzers running at once (two
 // worktrees) must not remove each other's tiles in the middle of a lookup.
+// Never destroyed: the exit handler that removes the folder runs after the
+// destructors of statics made before it was registered.
 const std::string& Folder() {
-  static const std::string folder = [] {
+  static const std::string& folder = *[] {
     std::filesystem::path path = std::filesystem::temp_directory_path() /
                                  ("tolmaric-tile-fuzz-" + std::to_string(getpid()));
     std::filesystem::create_directories(path);
     std::atexit([] { std::filesystem::remove_all(Folder()); });
-    return path.string();
+    return new std::string(path.string());
   }();
   return folder;
 }

@@ -20,6 +20,7 @@
 #include "core/profile_chart.h"
 #include "core/program_texts.h"
 #include "core/route_formats.h"
+#include "core/route_reader.h"
 #include "core/run_host.h"
 #include "core/text_report.h"
 #include "core/tile_store.h"

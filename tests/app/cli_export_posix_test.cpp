@@ -114,6 +114,13 @@ TEST_F(CliExport, EveryFailureClassHasItsMessageAndCode) {
   EXPECT_TRUE(Exists(Report()));  // written before the picture failed
 }
 
+TEST_F(CliExport, AGpxRouteFailsWithTheCodeOfItsOwnResult) {
+  ASSERT_TRUE(WriteWholeFile(route_, "<gpx><trk><trkseg></trkseg></trk></gpx>"));
+  Outcome run = Tolmaric(Route() + Tiles());
+  EXPECT_EQ(14, run.exitCode);
+  EXPECT_EQ(0u, run.err.find("Es wurden keine Koortinaten gefunden !\n")) << run.err;
+}
+
 TEST_F(CliExport, AStopOnAMissingTileListsEveryMissingTileOfTheRoute) {
   ASSERT_TRUE(WriteWholeFile(route_, "<gpx><rte><rtept lat=\"42.5\" lon=\"1.5\"/><rtept lat=\"44.5\" "
                                      "lon=\"2.5\"/></rte></gpx>"));
