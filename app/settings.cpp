@@ -10,6 +10,7 @@ namespace {
 
 constexpr char kCurrentMark = '\x02';
 const char kCommandLineFixedHeight[] = "CliFixedHeight";
+const char kCommandLinePng[] = "PngOn";
 
 // The flags in the order the start-up reads them.
 struct Flag {
@@ -175,4 +176,14 @@ bool LoadCommandLineFixedHeight(std::string& text, const char* keyPath) {
 bool SaveCommandLineFixedHeight(const std::string& text, const char* keyPath) {
   CRegistry key;
   return key.Open(0, keyPath, CRegistry::kOpenOrCreate) && key.SetString(text.c_str(), kCommandLineFixedHeight);
+}
+
+void LoadCommandLinePng(std::uint32_t& on, const char* keyPath) {
+  CRegistry key;
+  if (key.Open(0, keyPath, CRegistry::kReadOnly)) key.GetDword(on, kCommandLinePng);
+}
+
+bool SaveCommandLinePng(std::uint32_t on, const char* keyPath) {
+  CRegistry key;
+  return key.Open(0, keyPath, CRegistry::kOpenOrCreate) && key.SetDword(on, kCommandLinePng);
 }

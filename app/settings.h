@@ -75,3 +75,9 @@ std::string RememberedTileFolder(const char* keyPath = kSettingsKeyPath);
 // dialog starts with 300 m whatever is stored. False when none is stored.
 bool LoadCommandLineFixedHeight(std::string& text, const char* keyPath = kSettingsKeyPath);
 bool SaveCommandLineFixedHeight(const std::string& text, const char* keyPath = kSettingsKeyPath);
+
+// The command line's PNG choice ("PngOn", ExportOptions::PngOn), a value of
+// its own that the dialog neither reads nor writes. Load leaves on alone when
+// none is stored.
+void LoadCommandLinePng(std::uint32_t& on, const char* keyPath = kSettingsKeyPath);
+bool SaveCommandLinePng(std::uint32_t on, const char* keyPath = kSettingsKeyPath);

@@ -26,6 +26,9 @@ struct ExportOptions {
   std::uint32_t TextAddLoc = 0;
   std::uint32_t TextAddStat = 0;
   std::uint32_t TextShow = 0;
+  // The picture as a PNG (ROUTE.png), beside the BMP or, with BmpOn 0,
+  // instead of it. Only the command line sets it; the dialog never does.
+  std::uint32_t PngOn = 0;
 
   std::uint32_t BmpWidth = kDefaultChartWidth;
   std::uint32_t BmpHeight = kDefaultChartHeight;

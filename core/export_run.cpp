@@ -43,7 +43,7 @@ void ShowError(IRunHost& host, const std::string& text) {
   host.ShowMessage(text, ProgramText(kTextCaptionError), IRunHost::Icon::Error);
 }
 
-// A route named x.txt or x.bmp, or reached through a link, would be replaced
+// A route named x.txt, x.bmp or x.png, or reached through a link, would be replaced
 // by its own output: refused before anything is read or written.
 ExportOutcome RefuseOutputOverRoute(const ExportOptions& options, IRunHost& host) {
   const char* route = options.RoutePath.c_str();
@@ -53,6 +53,10 @@ ExportOutcome RefuseOutputOverRoute(const ExportOptions& options, IRunHost& host
   }
   if (options.BmpOn && IsSameFile(ProfileChartPath(options.RoutePath).c_str(), route)) {
     ShowError(host, FormatProgramText(kTextPictureNotSaved, ProfileChartPath(options.RoutePath)));
+    return ExportOutcome::kPictureFailed;
+  }
+  if (options.PngOn && IsSameFile(ProfileChartPngPath(options.RoutePath).c_str(), route)) {
+    ShowError(host, FormatProgramText(kTextPictureNotSaved, ProfileChartPngPath(options.RoutePath)));
     return ExportOutcome::kPictureFailed;
   }
   return ExportOutcome::kSuccess;
@@ -70,10 +74,11 @@ ExportOptions CorrectedOptions(const ExportOptions& options) {
 }
 
 ExportOutcome RunExport(const ExportOptions& entered, const CLocationTable& locations, CTileStore& tiles,
-                        IRunHost& host, ISettingsSaver& settings, std::string& errorText) {
+                        IRunHost& host, ISettingsSaver& settings, std::string& errorText,
+                        TileMemory afterRun) {
   settings.SaveSettings(entered);  // as entered, before any correction
   const ExportOptions options = CorrectedOptions(entered);
-  if (!options.BmpOn && !options.TextOn) {
+  if (!options.BmpOn && !options.PngOn && !options.TextOn) {
     ShowError(host, ProgramText(kTextNoOutputChosen));
     return ExportOutcome::kNoOutputChosen;
   }
@@ -98,7 +103,7 @@ ExportOutcome RunExport(const ExportOptions& entered, const CLocationTable& loca
   try {
     if (options.TextOn)
       ExportTextReport(longitudes, latitudes, length, options, classes, locations, tiles, host, errorText);
-    if (options.BmpOn)
+    if (options.BmpOn || options.PngOn)
       ExportProfileChart(longitudes, latitudes, length, options, classes, locations, tiles, host, errorText);
   } catch (int code) {
     abortCode = code;
@@ -106,7 +111,7 @@ ExportOutcome RunExport(const ExportOptions& entered, const CLocationTable& loca
     errorText = ProgramText(kTextRouteNoMemory);
     abortCode = kAbortTileStore;
   }
-  tiles.Release();
+  if (afterRun == TileMemory::kRelease) tiles.Release();
   longitudes = std::vector<double>();
   latitudes = std::vector<double>();
   host.SetWaitCursor(false);

@@ -36,8 +36,14 @@ enum class ExportOutcome {
 // anything above 16000 is 16000.
 ExportOptions CorrectedOptions(const ExportOptions& options);
 
+// What happens to the tiles a run loaded: released at its end (the dialog,
+// one run at a time), or kept for the next run of a batch over the same
+// area, which then reads no tile twice.
+enum class TileMemory { kRelease, kKeepForNextRun };
+
 // The whole run. tiles is bound to errorText (the run's message); its folder
 // is set from options. Messages, questions, the wait cursor and the shell's
 // "open" go through host.
 ExportOutcome RunExport(const ExportOptions& options, const CLocationTable& locations, CTileStore& tiles,
-                        IRunHost& host, ISettingsSaver& settings, std::string& errorText);
+                        IRunHost& host, ISettingsSaver& settings, std::string& errorText,
+                        TileMemory afterRun = TileMemory::kRelease);

@@ -21,6 +21,7 @@
 #include "core/run_abort.h"
 #include "core/run_host.h"
 #include "raster/bmp_file.h"
+#include "raster/png_file.h"
 #include "raster/builtin_font.h"
 #include "raster/graphics_errors.h"
 #include "raster/raster_image.h"
@@ -297,10 +298,11 @@ int WriteToFile(void* file, const void* data, int count) {
 
 // Through a temporary file: a half-written picture never takes the place of
 // the old one, nor looks like a finished one.
+template <class ImageFile>
 void SavePicture(const CRasterImage& image, const std::string& path, std::string& errorText) {
   const bool saved = WriteFileReplacing(path, [&image](std::FILE* file) {
     try {
-      CBmpFile().WriteTo(WriteToFile, file, image);
+      ImageFile().WriteTo(WriteToFile, file, image);
       return true;
     } catch (...) {
       return false;
@@ -309,6 +311,12 @@ void SavePicture(const CRasterImage& image, const std::string& path, std::string
   if (saved) return;
   errorText = FormatProgramText(kTextPictureNotSaved, path);
   throw kAbortPictureNotSaved;
+}
+
+void AskBeforeReplacing(const std::string& path, IRunHost& host, std::string& errorText) {
+  if (GetFileKind(path.c_str()) == kFileKindNone) return;
+  errorText = FormatProgramText(kTextPictureExists, path);
+  if (!host.AskOkCancel(errorText, BuiltInProgramText(kTextCaptionQuestion))) throw kAbortDeclined;
 }
 
 bool ClassesFit(const SlopeClassConfig& config) {
@@ -454,6 +462,10 @@ std::string ProfileChartPath(const std::string& routePath) {
   return ChangeExtension(routePath.c_str(), "bmp");
 }
 
+std::string ProfileChartPngPath(const std::string& routePath) {
+  return ChangeExtension(routePath.c_str(), "png");
+}
+
 void ExportProfileChart(const std::vector<double>& longitudes, const std::vector<double>& latitudes,
                         double routeLength, const ExportOptions& options,
                         const SlopeClassConfig& classes, const CLocationTable& locations,
@@ -472,18 +484,17 @@ void ExportProfileChart(const std::vector<double>& longitudes, const std::vector
   const int count = static_cast<int>(samples.size());
   const int marks = MatchLocations(samples.data(), count, locations);
 
-  const std::string path = ProfileChartPath(options.RoutePath);
+  const std::string bmpPath = ProfileChartPath(options.RoutePath);
+  const std::string pngPath = ProfileChartPngPath(options.RoutePath);
+  const std::string& firstPath = options.BmpOn ? bmpPath : pngPath;
   const ChartLayout layout = ComputeChartLayout(chart, classes.count, marks);
   // Too many decorations for the picture's height: no room for the profile.
   if (layout.plotHeight < 1) {
-    errorText = FormatProgramText(kTextPictureNotSaved, path);
+    errorText = FormatProgramText(kTextPictureNotSaved, firstPath);
     throw kAbortPictureNotSaved;
   }
-  if (GetFileKind(path.c_str()) != kFileKindNone) {
-    errorText = FormatProgramText(kTextPictureExists, path);
-    if (!host.AskOkCancel(errorText, BuiltInProgramText(kTextCaptionQuestion)))
-      throw kAbortDeclined;
-  }
+  if (options.BmpOn) AskBeforeReplacing(bmpPath, host, errorText);
+  if (options.PngOn) AskBeforeReplacing(pngPath, host, errorText);
 
   CRasterImage image;
   if (!DrawProfileChart(image, layout, samples.data(), count, routeLength, chart, classes,
@@ -492,6 +503,8 @@ void ExportProfileChart(const std::vector<double>& longitudes, const std::vector
     throw kAbortPictureNotSaved;
   }
   samples = std::vector<ProfileSample>();
-  SavePicture(image, path, errorText);
-  if (options.BmpShow) host.OpenWithShell(path);
+  // Both files from the one drawing: the same pixels in either format.
+  if (options.BmpOn) SavePicture<CBmpFile>(image, bmpPath, errorText);
+  if (options.PngOn) SavePicture<CPngFile>(image, pngPath, errorText);
+  if (options.BmpShow) host.OpenWithShell(firstPath);
 }

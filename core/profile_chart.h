@@ -114,12 +114,14 @@ bool DrawProfileChart(CRasterImage& image, const ChartLayout& layout,
 
 // ---- The chart step -------------------------------------------------------------------
 
-// The picture's file: the route path with the extension "bmp".
+// The picture's files: the route path with the extension "bmp", or "png".
 std::string ProfileChartPath(const std::string& routePath);
+std::string ProfileChartPngPath(const std::string& routePath);
 
 // The whole chart step of an export run: samples the route once per plot
 // column, marks the locations, asks before replacing an existing picture,
-// draws and saves <route>.bmp and opens it if asked. Throws the run's abort
+// draws once and saves <route>.bmp (BmpOn) and/or <route>.png (PngOn) from
+// the same pixels, and opens the first of them if asked. Throws the run's abort
 // codes (core/run_abort.h) with the message in errorText: the tile store's
 // codes while sampling; kAbortDeclined when the user keeps an existing file;
 // kAbortPictureNotSaved when the options leave no room for the plot, when

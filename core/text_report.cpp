@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr double kMetresToKilometres = 0.001;
-constexpr double kFractionToPercent = 100.0;
 // Room for a typical sample line ("+11.123456 +47.123456 1234.56 12345.00"),
 // so that a long report's text is not moved again and again as it grows.
 constexpr std::size_t kSampleLineBytes = 44;
@@ -49,13 +47,13 @@ void AppendSamples(std::string& text, const ProfileSample* samples, int count,
   for (int k = 0; k < count; ++k) {
     const ProfileSample& s = samples[k];
     // "%+7.6f %+7.6f %3.2f %3.2f\n", without printf's cost on tens of thousands of lines
-    AppendFixed(text, s.longitude, 6, 7, true);
+    AppendFixed(text, s.longitude, kCoordinateDecimals, 7, true);
     text += ' ';
-    AppendFixed(text, s.latitude, 6, 7, true);
+    AppendFixed(text, s.latitude, kCoordinateDecimals, 7, true);
     text += ' ';
-    AppendFixed(text, s.height, 2, 3);
+    AppendFixed(text, s.height, kMetreDecimals, 3);
     text += ' ';
-    AppendFixed(text, s.distance, 2, 3);
+    AppendFixed(text, s.distance, kMetreDecimals, 3);
     text += '\n';
     if (addLocations && s.location >= 0 && s.location < locations.Count())
       text += "LOC:\"" + locations[s.location].name + "\"\n";
@@ -70,14 +68,15 @@ void AppendStatistics(std::string& text, const ProfileSample* samples, int count
                                            config.width, lowest, highest);
   for (int c = config.first; c <= config.last; ++c) {
     const SlopeClass& slopeClass = classes[c - config.first];
-    Append(text, "STAT: %3i%%..%3i%%  %6.2fm  %3.2f%%\n", c * config.width,
-           (c + 1) * config.width, slopeClass.metres, slopeClass.share * kFractionToPercent);
+    Append(text, "STAT: %3i%%..%3i%%  %6.*fm  %3.*f%%\n", c * config.width,
+           (c + 1) * config.width, kMetreDecimals, slopeClass.metres, kMetreDecimals,
+           slopeClass.share * kFractionToPercent);
   }
-  Append(text, "LEN:    %6.2f km\n", routeLength * kMetresToKilometres);
-  Append(text, "HMAX:   %1.0f m\n", highest);
-  Append(text, "HMIN:   %1.0f m\n", lowest);
-  Append(text, "HDELTA: %1.0f m\n", highest - lowest);
-  Append(text, "METERS: %1.0f m\n", climbed);
+  Append(text, "LEN:    %6.*f km\n", kMetreDecimals, routeLength * kMetresToKilometres);
+  Append(text, "HMAX:   %1.*f m\n", kSummaryDecimals, highest);
+  Append(text, "HMIN:   %1.*f m\n", kSummaryDecimals, lowest);
+  Append(text, "HDELTA: %1.*f m\n", kSummaryDecimals, highest - lowest);
+  Append(text, "METERS: %1.*f m\n", kSummaryDecimals, climbed);
 }
 
 }  // namespace
@@ -90,6 +89,13 @@ std::string FormatTextReport(const ProfileSample* samples, int count,
   AppendSamples(text, samples, count, locations, content.addLocations);
   if (content.addStatistics) AppendStatistics(text, samples, count, classes, routeLength);
   return text;
+}
+
+std::string FormatDecimals(double value, int decimals) {
+  char number[400];  // 1e308 in full with up to 80 decimals
+  if (decimals < 0 || decimals > 80) decimals = kMetreDecimals;
+  const int length = std::snprintf(number, sizeof number, "%.*f", decimals, value);
+  return length < 0 ? std::string() : std::string(number, std::size_t(length));
 }
 
 std::string TextReportPath(const std::string& routePath) {

@@ -16,6 +16,18 @@ class CTileStore;
 class IRunHost;
 struct ExportOptions;
 
+// The report's precision, which every writer of profile numbers keeps to:
+constexpr int kCoordinateDecimals = 6;  // longitudes and latitudes
+constexpr int kMetreDecimals = 2;       // heights, distances, class metres,
+                                        // shares in percent, the length in km
+constexpr int kSummaryDecimals = 0;     // highest, lowest, difference, climbed
+constexpr double kMetresToKilometres = 0.001;
+constexpr double kFractionToPercent = 100.0;
+
+// A number as the report prints it with that many decimals: a point as
+// separator, no padding, no plus sign ("1234.50", "-0.25").
+std::string FormatDecimals(double value, int decimals);
+
 struct TextReportContent {
   bool addLocations = false;   // TextAddLoc: "LOC:" lines
   bool addStatistics = false;  // TextAddStat: "STAT:" ... "METERS:" block

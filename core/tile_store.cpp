@@ -287,6 +287,11 @@ int CTileStore::OldestSlot() const {
 // empty). Only regular files count: a folder, FIFO or device named like a
 // tile is never opened, so a lookup cannot block on it. Messages name the
 // tile (N47E011.hgt), whichever of its file names was found.
+void CTileStore::SetTileFolder(const std::string& folder) {
+  if (folder != tileFolder_) Release();
+  tileFolder_ = folder;
+}
+
 void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) {
   stamps_[slot] = ++loadCounter_;
   keys_[slot] = 0;
@@ -295,6 +300,7 @@ void CTileStore::LoadSlot(int slot, std::uint32_t key, const std::string& name) 
   if (where.zipped) LoadArchiveTile(slot, where.path, name);
   else LoadLooseTile(slot, where.path, name);
   keys_[slot] = key;
+  (grids_[slot] == kTileSamplesSrtm1 ? loadedSrtm1_ : loadedSrtm3_) = true;
 }
 
 void CTileStore::LoadLooseTile(int slot, const std::string& path, const std::string& name) {

@@ -85,7 +85,8 @@ class CTileStore {
   CTileStore(const CTileStore&) = delete;
   CTileStore& operator=(const CTileStore&) = delete;
 
-  void SetTileFolder(const std::string& folder) { tileFolder_ = folder; }
+  // A new folder empties the slots: their tiles came from the old one.
+  void SetTileFolder(const std::string& folder);
   const std::string& TileFolder() const { return tileFolder_; }
 
   // Height in metres at the point (degrees, east and north positive),
@@ -106,6 +107,9 @@ class CTileStore {
   std::uint32_t SlotKey(int slot) const { return keys_[slot]; }
   std::uint32_t SlotStamp(int slot) const { return stamps_[slot]; }
   std::uint32_t LoadCounter() const { return loadCounter_; }
+  // True when tiles were loaded since the store was made and every one was
+  // SRTM1: the profile is then fine enough for a smaller climb threshold.
+  bool ServedOnlySrtm1() const { return loadedSrtm1_ && !loadedSrtm3_; }
 
  private:
   int FindSlot(std::uint32_t key) const;
@@ -123,6 +127,8 @@ class CTileStore {
   std::uint32_t keys_[kTileSlots] = {};
   std::uint32_t stamps_[kTileSlots] = {};
   std::uint32_t loadCounter_ = 0;
+  bool loadedSrtm3_ = false;
+  bool loadedSrtm1_ = false;
 };
 
 // ---- Checking a tile file on its own (the command line's `tiles`) ----------

@@ -27,4 +27,12 @@ EBmpNotSupported::EBmpNotSupported()
 
 EBmpDataError::EBmpDataError() : EGraphicsException("Falsche Bild-Daten !") {}
 
+EPngFileOpenError::EPngFileOpenError()
+    : EGraphicsException("Fehler beim \xD6""ffnen der PNG-Datei !") {}
+
+EPngFileWriteError::EPngFileWriteError()
+    : EGraphicsException("Fehler beim Schreiben PNG-Datei !") {}
+
+EPngDataError::EPngDataError() : EGraphicsException("Falsche Bild-Daten !") {}
+
 EGraphicsAbort::EGraphicsAbort() { CopyMessage(message_, kMessageSize, "Benutzer Abbruch"); }

@@ -39,6 +39,22 @@ class EBmpDataError : public EGraphicsException {
   EBmpDataError();
 };
 
+// The PNG writer's failures, the same cases as the BMP writer's.
+class EPngFileOpenError : public EGraphicsException {
+ public:
+  EPngFileOpenError();
+};
+
+class EPngFileWriteError : public EGraphicsException {
+ public:
+  EPngFileWriteError();
+};
+
+class EPngDataError : public EGraphicsException {
+ public:
+  EPngDataError();
+};
+
 class EGraphicsAbort {
  public:
   static const int kMessageSize = 256;

@@ -345,6 +345,25 @@ std::string Utf8ToCp1252(const std::string& text) {
   return out;
 }
 
+std::string Cp1252ToUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const std::uint32_t codePoint = Cp1252ToCodePoint(static_cast<unsigned char>(c));
+    if (codePoint < 0x80) {
+      out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+      out += static_cast<char>(0xC0 | (codePoint >> 6));
+      out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (codePoint >> 12));
+      out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+  }
+  return out;
+}
+
 // ---- Letter case --------------------------------------------------------------------------
 
 namespace {

@@ -109,6 +109,8 @@ char CodePointToCp1252(std::uint32_t codePoint);
 bool IsUtf8BeyondAscii(const std::string& text);
 // A well-formed UTF-8 text in code page 1252.
 std::string Utf8ToCp1252(const std::string& text);
+// A code page 1252 text in UTF-8, every byte as its code point.
+std::string Cp1252ToUtf8(const std::string& text);
 
 // Rewrites letter case by word. With kNormalizeCaseNames a name holding a
 // small letter is copied unchanged; otherwise each letter after a letter or

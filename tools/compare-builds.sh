@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux and the Windows program must write the same bytes for the same
 # inputs. Runs one full export of the bundled example with each build (the
-# Windows one under wine) and compares the reports and pictures byte for byte.
+# Windows one under wine) and compares the reports, pictures (BMP and PNG) and
+# the CSV and JSON profiles byte for byte.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 native="$top/build/native/app/cli/tolmaric"
@@ -10,7 +11,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tolmaric-compare.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 arguments=(--tiles "$top/examples/tiles" --locations "$top/examples/Locations.txt"
-           --text --text-locations --text-stats --bitmap --width 1200 --height 700 --yes)
+           --text --text-locations --text-stats --bitmap --png --width 1200 --height 700 --yes)
 status=0
 for route in test_route_andorra.kml andorra_for_map_matching.kml skytraq.kml; do
   name=${route%.kml}
@@ -19,7 +20,12 @@ for route in test_route_andorra.kml andorra_for_map_matching.kml skytraq.kml; do
   cp "$top/examples/routes/from-gpx/$route" "$work/windows/"
   XDG_CONFIG_HOME="$work/config" "$native" export "$work/linux/$route" "${arguments[@]}" >/dev/null
   "$top/tools/wine-run" "$windows" export "$work/windows/$route" "${arguments[@]}" >/dev/null
-  for output in txt bmp; do
+  for format in csv json; do
+    profile=(profile --tiles "$top/examples/tiles" --locations "$top/examples/Locations.txt" --format "$format")
+    "$native" "${profile[@]}" "$work/linux/$route" >"$work/linux/$name.$format"
+    "$top/tools/wine-run" "$windows" "${profile[@]}" "$work/windows/$route" >"$work/windows/$name.$format"
+  done
+  for output in txt bmp png csv json; do
     if cmp -s "$work/linux/$name.$output" "$work/windows/$name.$output"; then
       echo "same bytes: $name.$output"
     else

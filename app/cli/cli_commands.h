@@ -3,7 +3,10 @@
 // the arguments behind the program name, its own name first, handles its own
 // --help and returns the process exit code.
 #pragma once
+#include <cstdint>
 #include <string>
+
+#include "core/locations.h"
 
 // Exit codes, one scheme for every command (listed by tolmaric --help).
 constexpr int kExitOk = 0;
@@ -32,6 +35,15 @@ void ReportTileFolder(const char* command, const std::string& folder);
 // standard error that option's folder does not exist.
 bool CheckFolderArgument(const char* command, const char* option, const char* folder);
 
+// The locations list a command uses: --locations FILE when given, else
+// Locations.txt beside the program, else in the user's folder (for installs
+// whose program folder is read-only); and its first kMaxLocations entries.
+std::string LocationsPath(const char* given);
+CLocationTable LoadLocations(const std::string& path);
+
+// A whole argument of decimal digits that fits 32 bits.
+bool ParseWholeNumber(const char* text, std::uint32_t& value);
+
 // The exit codes as --help lists them.
 extern const char kExitCodeHelp[];
 
@@ -49,6 +61,10 @@ void PrintTilesHelp();
 // After an export stopped on a tile: the names of every tile of the route
 // that the folder lacks, on standard error (nothing when none is missing).
 void PrintMissingRouteTiles(const std::string& route, const std::string& folder);
+
+// tolmaric profile ROUTE --tiles DIR [--step N] [--format csv|json] ...
+int RunProfileCommand(int argc, char** argv);
+void PrintProfileHelp();
 
 // tolmaric export ROUTE.kml [--tiles DIR] [options]
 int RunExportCommand(int argc, char** argv);

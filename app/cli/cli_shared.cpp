@@ -1,10 +1,12 @@
 // What every command shares: the help argument, the tile folder and folder
-// argument messages, and the exit code list.
+// argument messages, the locations file, whole-number arguments and the
+// exit code list.
 #include <cstring>
 #include <string>
 
 #include "app/cli/cli_commands.h"
 #include "app/cli/console_text.h"
+#include "app/desktop.h"
 #include "support/file_path.h"
 
 bool IsHelpArgument(const char* argument) {
@@ -23,6 +25,35 @@ bool CheckFolderArgument(const char* command, const char* option, const char* fo
   WriteConsoleText(stderr, std::string("tolmaric ") + command + ": " + option + " " + folder +
                                ": no such folder (see tolmaric " + command + " --help)\n");
   return false;
+}
+
+// --locations FILE, else Locations.txt beside the program, else in the
+// user's folder (for installs whose program folder is read-only).
+std::string LocationsPath(const char* given) {
+  if (given) return given;
+  std::string beside = GetProgramFolder() + kLocationsFileName;
+  if (GetFileKind(beside.c_str()) == kFileKindFile) return beside;
+  std::string user = UserConfigFolder();
+  return user.empty() ? beside : user + kLocationsFileName;
+}
+
+CLocationTable LoadLocations(const std::string& path) {
+  CLocationTable table;
+  for (const Location& location : ReadLocationsFile(path))
+    if (!table.Add(location)) break;
+  return table;
+}
+
+bool ParseWholeNumber(const char* text, std::uint32_t& value) {
+  if (!*text) return false;
+  std::uint64_t number = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9') return false;
+    number = number * 10 + static_cast<unsigned>(*c - '0');
+    if (number > 0xFFFFFFFFu) return false;
+  }
+  value = static_cast<std::uint32_t>(number);
+  return true;
 }
 
 const char kExitCodeHelp[] =

@@ -18,21 +18,35 @@ HANDLE ConsoleOf(std::FILE* stream) {
   return (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) ? handle : nullptr;
 }
 
+// The text in code page codePage as wide characters on the console; false
+// when it could not be shown whole.
+bool WriteWide(HANDLE console, std::FILE* stream, const std::string& text, UINT codePage) {
+  int length = static_cast<int>(text.size());
+  std::vector<wchar_t> wide(text.size());
+  int count = MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), length);
+  std::fflush(stream);
+  DWORD written = 0;
+  return WriteConsoleW(console, wide.data(), static_cast<DWORD>(count), &written, nullptr) &&
+         written == static_cast<DWORD>(count);
+}
+
+bool WriteBytes(std::FILE* stream, const std::string& text) {
+  _setmode(_fileno(stream), _O_BINARY);
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}
+
 }  // namespace
 
 void WriteConsoleText(std::FILE* stream, const std::string& text) {
   HANDLE console = ConsoleOf(stream);
-  if (!console || text.empty()) {
-    _setmode(_fileno(stream), _O_BINARY);
-    std::fwrite(text.data(), 1, text.size(), stream);
-    return;
-  }
-  int length = static_cast<int>(text.size());
-  std::vector<wchar_t> wide(text.size());
-  int count = MultiByteToWideChar(1252, 0, text.data(), length, wide.data(), length);
-  std::fflush(stream);
-  DWORD written = 0;
-  WriteConsoleW(console, wide.data(), static_cast<DWORD>(count), &written, nullptr);
+  if (!console || text.empty()) WriteBytes(stream, text);
+  else WriteWide(console, stream, text, 1252);
+}
+
+bool WriteConsoleUtf8(std::FILE* stream, const std::string& text) {
+  HANDLE console = ConsoleOf(stream);
+  if (!console || text.empty()) return WriteBytes(stream, text);
+  return WriteWide(console, stream, text, CP_UTF8);
 }
 
 bool CanAskAtConsole() { return _isatty(_fileno(stdin)) != 0; }

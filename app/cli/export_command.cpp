@@ -37,6 +37,7 @@ struct Switch {
 };
 const Switch kSwitches[] = {
     {"--bitmap", "--no-bitmap", &ExportOptions::BmpOn},
+    {"--png", "--no-png", &ExportOptions::PngOn},
     {"--text", "--no-text", &ExportOptions::TextOn},
     {"--bitmap-locations", "--no-bitmap-locations", &ExportOptions::BmpAddLoc},
     {"--bitmap-stats", "--no-bitmap-stats", &ExportOptions::BmpAddStat},
@@ -47,7 +48,7 @@ const Switch kSwitches[] = {
 };
 
 struct ExportArguments {
-  const char* route = nullptr;
+  std::vector<const char*> routes;
   const char* tiles = nullptr;
   const char* locations = nullptr;
   std::vector<std::pair<std::uint32_t ExportOptions::*, std::uint32_t>> switches;
@@ -59,19 +60,6 @@ struct ExportArguments {
 
 void UsageError(const std::string& problem) {
   WriteConsoleText(stderr, "tolmaric export: " + problem + " (see tolmaric export --help)\n");
-}
-
-// A whole argument of decimal digits that fits 32 bits.
-bool ParseCount(const char* text, std::uint32_t& value) {
-  if (!*text) return false;
-  std::uint64_t number = 0;
-  for (const char* c = text; *c; ++c) {
-    if (*c < '0' || *c > '9') return false;
-    number = number * 10 + static_cast<unsigned>(*c - '0');
-    if (number > 0xFFFFFFFFu) return false;
-  }
-  value = static_cast<std::uint32_t>(number);
-  return true;
 }
 
 bool TakeValue(int argc, char** argv, int& i, const char*& value) {
@@ -87,7 +75,7 @@ bool TakeCount(int argc, char** argv, int& i, std::uint32_t& count) {
   const char* option = argv[i];
   const char* text = nullptr;
   if (!TakeValue(argc, argv, i, text)) return false;
-  if (ParseCount(text, count)) return true;
+  if (ParseWholeNumber(text, count)) return true;
   UsageError(std::string(option) + " needs a whole number, not '" + text + "'");
   return false;
 }
@@ -157,14 +145,11 @@ bool ParseArguments(int argc, char** argv, ExportArguments& arguments) {
     } else if (argument[0] == '-' && argument[1] != 0) {
       UsageError(std::string("unknown option ") + argument);
       return false;
-    } else if (!arguments.route) {
-      arguments.route = argument;
     } else {
-      UsageError(std::string("more than one route: ") + argument);
-      return false;
+      arguments.routes.push_back(argument);
     }
   }
-  if (!arguments.route && !arguments.help) {
+  if (arguments.routes.empty() && !arguments.help) {
     UsageError("no route file given");
     return false;
   }
@@ -175,9 +160,11 @@ bool ParseArguments(int argc, char** argv, ExportArguments& arguments) {
 // answered by --yes, at the terminal, or declined when nobody can answer.
 class ConsoleHost : public IRunHost {
  public:
-  ConsoleHost(bool yes, bool open) : yes_(yes), open_(open) {}
+  // quiet: a batch's status lines take the place of "files created".
+  ConsoleHost(bool yes, bool open, bool quiet) : yes_(yes), open_(open), quiet_(quiet) {}
 
   void ShowMessage(const std::string& text, const std::string&, Icon icon) override {
+    if (icon == Icon::Information && quiet_) return;
     WriteConsoleText(icon == Icon::Information ? stdout : stderr, text + "\n");
   }
   bool AskOkCancel(const std::string& text, const std::string&) override {
@@ -197,7 +184,7 @@ class ConsoleHost : public IRunHost {
   std::string lastQuestion;  // the overwrite question asked last
 
  private:
-  bool yes_, open_;
+  bool yes_, open_, quiet_;
 };
 
 // Stores the run's settings as the dialog would, through the two combo boxes
@@ -210,11 +197,14 @@ class RegistrySaver : public ISettingsSaver {
   RegistrySaver(IComboBox& routes, IComboBox& tiles, const ExportOptions& stored, bool fixedHeightGiven)
       : routes_(routes), tiles_(tiles), stored_(stored), fixedHeightGiven_(fixedHeightGiven) {}
   void SaveSettings(const ExportOptions& options) override {
+    if (saved_) return;  // a batch stores its settings once, with its first route
+    saved_ = true;
     ExportOptions kept = options;
     kept.BmpShow = stored_.BmpShow;
     kept.TextShow = stored_.TextShow;
     CRegistryBatch batch;  // one write of the store for all of it
     bool saved = ::SaveSettings(kept, routes_, tiles_);
+    saved = SaveCommandLinePng(options.PngOn) && saved;
     if (fixedHeightGiven_) saved = SaveCommandLineFixedHeight(options.FixedHeightText) && saved;
     saved = batch.Commit() && saved;
     if (!saved)
@@ -227,24 +217,8 @@ class RegistrySaver : public ISettingsSaver {
   IComboBox& tiles_;
   ExportOptions stored_;
   bool fixedHeightGiven_;
+  bool saved_ = false;
 };
-
-// --locations FILE, else Locations.txt beside the program, else in the
-// user's folder (for installs whose program folder is read-only).
-std::string LocationsPath(const char* given) {
-  if (given) return given;
-  std::string beside = GetProgramFolder() + kLocationsFileName;
-  if (GetFileKind(beside.c_str()) == 1) return beside;
-  std::string user = UserConfigFolder();
-  return user.empty() ? beside : user + kLocationsFileName;
-}
-
-CLocationTable LoadLocations(const std::string& path) {
-  CLocationTable table;
-  for (const Location& location : ReadLocationsFile(path))
-    if (!table.Add(location)) break;
-  return table;
-}
 
 // A route failure exits with the route command's code for the reader's
 // result, read once more now that the run has failed.
@@ -267,7 +241,14 @@ int ExitCodeOf(ExportOutcome outcome, const std::string& route) {
 }
 
 void ApplyArguments(const ExportArguments& arguments, ExportOptions& options) {
-  for (const auto& [field, value] : arguments.switches) options.*field = value;
+  bool pngChosen = false, bitmapGiven = false;
+  for (const auto& [field, value] : arguments.switches) {
+    options.*field = value;
+    if (field == &ExportOptions::PngOn) pngChosen = value != 0;
+    if (field == &ExportOptions::BmpOn) bitmapGiven = true;
+  }
+  // --png alone means the PNG instead of the BMP; --bitmap --png both.
+  if (pngChosen && !bitmapGiven) options.BmpOn = 0;
   if (arguments.width) options.BmpWidth = *arguments.width;
   if (arguments.height) options.BmpHeight = *arguments.height;
   if (arguments.fixedHeight) options.FixedHeightText = *arguments.fixedHeight;
@@ -277,18 +258,66 @@ void ApplyArguments(const ExportArguments& arguments, ExportOptions& options) {
   if (arguments.open) options.BmpShow = options.TextShow = 1;
 }
 
+// How bad an exit code is, for the one a batch ends with: a file that could
+// not be written is worst, then missing data, then what the user chose.
+int ExitSeverity(int exit) {
+  const int kOrder[] = {kExitOk, kExitDeclined, kExitNoOutput, kExitRouteBase, kExitTile, kExitReport,
+                        kExitPicture};
+  if (exit > kExitRouteBase && exit < kExitTile) exit = kExitRouteBase;
+  for (int rank = 0; rank < static_cast<int>(sizeof kOrder / sizeof kOrder[0]); ++rank)
+    if (kOrder[rank] == exit) return rank;
+  return 0;
+}
+
+std::string BatchStatusLine(const std::string& route, int exit) {
+  if (exit == kExitOk) return route + ": done\n";
+  const char* what = exit == kExitDeclined  ? "an existing output was kept"
+                     : exit == kExitNoOutput ? "no output chosen"
+                     : exit == kExitTile     ? "tile missing or damaged"
+                     : exit == kExitReport   ? "report not created"
+                     : exit == kExitPicture  ? "picture not saved"
+                                             : "route file unusable";
+  return route + ": failed, " + what + " (exit code " + std::to_string(exit) + ")\n";
+}
+
+// One route's run and what the terminal is told about it; the exit code.
+int ExportRoute(ExportOptions& options, const CLocationTable& locations, CTileStore& tileStore,
+                ConsoleHost& host, RegistrySaver& saver, std::string& errorText, bool batch) {
+  const ExportOutcome outcome = RunExport(options, locations, tileStore, host, saver, errorText,
+                                          TileMemory::kKeepForNextRun);
+  const std::string report = TextReportPath(options.RoutePath);
+  const std::string picture = ProfileChartPath(options.RoutePath);
+  const std::string png = ProfileChartPngPath(options.RoutePath);
+  if (outcome == ExportOutcome::kSuccess) {
+    if (batch) return kExitOk;
+    if (options.TextOn) WriteConsoleText(stdout, report + "\n");
+    if (options.BmpOn) WriteConsoleText(stdout, picture + "\n");
+    if (options.PngOn) WriteConsoleText(stdout, png + "\n");
+  } else if (outcome == ExportOutcome::kDeclined) {
+    const std::string& kept = host.lastQuestion == FormatProgramText(kTextReportExists, report) ? report
+                              : host.lastQuestion == FormatProgramText(kTextPictureExists, png) ? png
+                                                                                               : picture;
+    WriteConsoleText(stderr, "tolmaric export: kept the existing " + kept +
+                                 "; give --yes (or answer j) to replace it\n");
+  } else if (outcome == ExportOutcome::kTileFailed) {
+    ReportTileFolder("export", options.TileFolder);
+    PrintMissingRouteTiles(options.RoutePath, options.TileFolder);
+  }
+  return ExitCodeOf(outcome, options.RoutePath);
+}
+
 }  // namespace
 
 void PrintExportHelp() {
   std::string user = UserConfigFolder();
   WriteConsoleText(stdout,
-      "usage: tolmaric export ROUTE [--tiles DIR] [options]\n"
+      "usage: tolmaric export ROUTE [ROUTE ...] [--tiles DIR] [options]\n"
       "\n"
       "Makes the height profile of a route (KML, KMZ or GPX) from the SRTM3 or\n"
       "SRTM1 tiles in DIR (N47E011.hgt, N47E011.hgt.zip ...; the names are listed\n"
       "by tolmaric tiles --help): the text report ROUTE.txt and/or the picture\n"
-      "ROUTE.bmp next to the route, as the dialog's OK button does. When a tile\n"
-      "is missing, every missing tile of the route is listed.\n"
+      "ROUTE.bmp (or ROUTE.png) next to the route, as the dialog's OK button\n"
+      "does. When a tile is missing, every missing tile of the route is listed.\n"
       "\n"
       "Options not given take the stored settings, else the built-in defaults.\n"
       "Every run stores its settings and remembers the route and the tile folder,\n"
@@ -300,6 +329,8 @@ void PrintExportHelp() {
       "stored.\n"
       "\n"
       "  --bitmap, --no-bitmap                  write the picture (default on)\n"
+      "  --png, --no-png                        the picture as ROUTE.png instead of\n"
+      "                                         ROUTE.bmp; with --bitmap both\n"
       "  --text, --no-text                      write the text report (default off)\n"
       "  --width N, --height N                  picture size in pixels (1024 x 768)\n"
       "  --fixed-height M, --no-fixed-height    vertical scale of M metres\n"
@@ -325,7 +356,18 @@ void PrintExportHelp() {
       "Settings and texts live in the settings store; messages are the program\n"
       "texts (German unless replaced through its \"Language\" key).\n"
       "\n"
-      "A route is never replaced by its own output (ROUTE.txt or ROUTE.bmp).\n"
+      "A route is never replaced by its own output (ROUTE.txt, .bmp or .png).\n"
+      "\n"
+      "Several routes make one batch in one process: each route is exported in\n"
+      "turn with the same options and tiles (read once for routes in the same\n"
+      "area), one status line per route (\"ROUTE: done\" or \"ROUTE: failed, ...\"),\n"
+      "a failed route does not stop the others, and the settings are stored once\n"
+      "(with the first route). The exit code is that of the worst failure: 7, 6,\n"
+      "20, 10-14, 3, 8 from worst to least.\n"
+      "\n"
+      "Examples:\n"
+      "  tolmaric export tour.kml --tiles ~/srtm --text --png\n"
+      "  tolmaric export season/*.gpx --tiles ~/srtm --bitmap --png --yes\n"
       "\n" + std::string(kExitCodeHelp));
 }
 
@@ -351,11 +393,12 @@ int RunExportCommand(int argc, char** argv) {
   CListComboBox routes, tiles;
   LoadSettings(options, routes, tiles);
   LoadCommandLineFixedHeight(options.FixedHeightText);
+  LoadCommandLinePng(options.PngOn);
   const ExportOptions stored = options;
 
   ApplyArguments(arguments, options);
-  options.RoutePath = FullPath(arguments.route);
-  routes.SetEditText(options.RoutePath);
+  // A batch remembers its first route, as the one run it stores settings for.
+  routes.SetEditText(FullPath(arguments.routes.front()));
   if (arguments.tiles) {
     options.TileFolder = FullPath(arguments.tiles);
     tiles.SetEditText(options.TileFolder);
@@ -365,24 +408,19 @@ int RunExportCommand(int argc, char** argv) {
     return kExitUsage;
   }
 
-  CLocationTable locations = LoadLocations(LocationsPath(arguments.locations));
+  const CLocationTable locations = LoadLocations(LocationsPath(arguments.locations));
   std::string errorText;
   CTileStore tileStore(errorText);
-  ConsoleHost host(arguments.yes, arguments.open);
+  const bool batch = arguments.routes.size() > 1;
+  ConsoleHost host(arguments.yes, arguments.open, batch);
   RegistrySaver saver(routes, tiles, stored, arguments.fixedHeight.has_value());
-  ExportOutcome outcome = RunExport(options, locations, tileStore, host, saver, errorText);
-  const std::string report = TextReportPath(options.RoutePath);
-  const std::string picture = ProfileChartPath(options.RoutePath);
-  if (outcome == ExportOutcome::kSuccess) {
-    if (options.TextOn) WriteConsoleText(stdout, report + "\n");
-    if (options.BmpOn) WriteConsoleText(stdout, picture + "\n");
-  } else if (outcome == ExportOutcome::kDeclined) {
-    const bool reportKept = host.lastQuestion == FormatProgramText(kTextReportExists, report);
-    WriteConsoleText(stderr, "tolmaric export: kept the existing " + (reportKept ? report : picture) +
-                                 "; give --yes (or answer j) to replace it\n");
-  } else if (outcome == ExportOutcome::kTileFailed) {
-    ReportTileFolder("export", options.TileFolder);
-    PrintMissingRouteTiles(options.RoutePath, options.TileFolder);
+  int worst = kExitOk;
+  for (const char* route : arguments.routes) {
+    options.RoutePath = FullPath(route);
+    const int exit = ExportRoute(options, locations, tileStore, host, saver, errorText, batch);
+    if (batch) WriteConsoleText(stdout, BatchStatusLine(options.RoutePath, exit));
+    if (ExitSeverity(exit) > ExitSeverity(worst)) worst = exit;
   }
-  return ExitCodeOf(outcome, options.RoutePath);
+  tileStore.Release();
+  return worst;
 }

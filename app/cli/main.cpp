@@ -20,6 +20,7 @@ const CliCommand kCommands[] = {
     {"route", "read a route (KML, KMZ, GPX), print its point count and length", RunRouteCommand},
     {"height", "print the terrain height at points from a tile folder", RunHeightCommand},
     {"tiles", "check every tile of a folder: usable, lowest, highest, voids", RunTilesCommand},
+    {"profile", "print a route's height profile and figures as CSV or JSON", RunProfileCommand},
     {"export", "make the text report and the height-profile picture of a route", RunExportCommand},
 };
 

@@ -69,7 +69,7 @@ TEST_F(CliExport, WritesTheCheckedReportAndPictureByteForByte) {
 
 TEST_F(CliExport, BadArgumentsWriteNothing) {
   const char* cases[] = {" --frobnicate", " --width abc", " --width", " --class-width 11", " --class-width 0",
-                         " --classes 7",  " --step -5",   " second.kml",  " --tiles ''",
+                         " --classes 7",  " --step -5",   " --png=1",     " --tiles ''",
                          " --tiles '/no/such/folder'", " --tiles 'C:\\SRTM\" --yes'",
                          " --locations '/no/such/Locations.txt'"};
   for (const char* arguments : cases) {
@@ -193,6 +193,57 @@ TEST_F(CliExport, NothingReportedAsDoneThatWasNotDoneAndNothingLost) {
   std::size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder_)) files += entry.path().extension() == ".tmp";
   EXPECT_EQ(0u, files);
+}
+
+// --png alone puts the PNG in the BMP's place and is remembered; --bitmap
+// --png writes both from one drawing; a PNG that cannot be put in place
+// fails the run with the picture's code and leaves no piece behind.
+TEST_F(CliExport, ThePngTakesTheBitmapsPlaceOrGoesBesideIt) {
+  const std::string png = folder_ + "/track.png";
+  Outcome alone = Tolmaric(Route() + Tiles() + " --png --width 400 --height 300");
+  ASSERT_EQ(0, alone.exitCode) << alone.err;
+  EXPECT_EQ("Die Dateien wurden erzeugt.\n" + png + "\n", alone.out);
+  EXPECT_EQ("\x89PNG\r\n\x1a\n", ReadWholeFile(png).substr(0, 8));
+  EXPECT_FALSE(Exists(Picture()));
+  std::filesystem::remove(png);
+  Outcome remembered = Tolmaric(Route());
+  EXPECT_EQ(0, remembered.exitCode) << remembered.err;
+  EXPECT_TRUE(Exists(png));
+  EXPECT_FALSE(Exists(Picture()));
+
+  Outcome both = Tolmaric(Route() + " --bitmap --png --yes");
+  EXPECT_EQ("Die Dateien wurden erzeugt.\n" + Picture() + "\n" + png + "\n", both.out);
+  EXPECT_EQ("BM", ReadWholeFile(Picture()).substr(0, 2));
+
+  std::filesystem::remove(png);
+  std::filesystem::create_directory(png);
+  Outcome failed = Tolmaric(Route() + " --text --no-bitmap --png --yes");
+  EXPECT_EQ(7, failed.exitCode);
+  EXPECT_EQ("Die Datei " + png + " konnte nicht erstellt werden !\n", failed.err);
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_)) files += entry.path().extension() == ".tmp";
+  EXPECT_EQ(0u, files);
+}
+
+// Three routes, the middle one over a tile the folder lacks: the others are
+// made, each gets its status line, the exit code is the failure's, and the
+// settings are stored once, with the first route.
+TEST_F(CliExport, ABatchGoesOnAfterAFailedRouteAndEndsWithItsCode) {
+  const std::string far = folder_ + "/far.gpx", last = folder_ + "/last.kml";
+  ASSERT_TRUE(WriteWholeFile(far, "<gpx><rte><rtept lat=\"47.5\" lon=\"20.5\"/><rtept lat=\"47.6\" "
+                                  "lon=\"20.6\"/></rte></gpx>"));
+  ASSERT_TRUE(WriteWholeFile(last, ReadWholeFile(route_)));
+  Outcome run = Tolmaric("export '" + route_ + "' '" + far + "' '" + last + "'" + Tiles() +
+                         " --text --no-bitmap --yes");
+  EXPECT_EQ(20, run.exitCode);
+  EXPECT_EQ(route_ + ": done\n" + far + ": failed, tile missing or damaged (exit code 20)\n" + last +
+                ": done\n",
+            run.out);
+  EXPECT_EQ(0u, run.err.find("Die Datei N47E020.hgt konnte nicht gefunden werden !\n")) << run.err;
+  EXPECT_EQ(ReadWholeFile(Report()), ReadWholeFile(folder_ + "/last.txt"));
+  const std::string store = ReadWholeFile(config_ + "/tolmaric/registry");
+  EXPECT_EQ(std::string::npos, store.find("2f,66,61,72,2e,67,70,78"));  // "/far.gpx" never stored
+  EXPECT_EQ(std::string::npos, store.find("2f,6c,61,73,74,2e,6b,6d,6c"));  // nor "/last.kml"
 }
 
 TEST_F(CliExport, ReplacedTextsAreUsed) {

@@ -186,3 +186,20 @@ TEST_F(SettingsTest, LongHistoryEntriesAreCut) {
 }
 
 }  // namespace
+
+// The dialog neither reads nor writes the command line's PNG choice: a
+// dialog run must not switch off what the command line remembered.
+TEST_F(SettingsTest, ThePngChoiceIsTheCommandLinesOwn) {
+  std::uint32_t png = 7;
+  LoadCommandLinePng(png, path_.c_str());
+  EXPECT_EQ(7u, png);  // nothing stored: left alone
+  ASSERT_TRUE(SaveCommandLinePng(1, path_.c_str()));
+
+  ExportOptions dialog;
+  LoadSettings(dialog, route_, tiles_, path_.c_str());
+  EXPECT_EQ(0u, dialog.PngOn);
+  route_.SetEditText("/routes/a.kml");
+  SaveSettings(dialog, route_, tiles_, path_.c_str());
+  LoadCommandLinePng(png, path_.c_str());
+  EXPECT_EQ(1u, png);
+}

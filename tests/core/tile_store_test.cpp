@@ -424,7 +424,10 @@ TEST(Srtm1Tiles, AnUpsampledTileReadsLikeItsSourceInAMixedFolder) {
     const double lon = 9.0013 + 0.0049 * i, lat = 47.9987 - 0.0047 * i;
     ASSERT_NEAR(srtm1.GetHeight(lon, lat), ExpectedHeightNE(fine, lon, lat, kTileSamplesSrtm1), 1e-9) << i;
   }
+  EXPECT_TRUE(srtm1.ServedOnlySrtm1());
+  EXPECT_FALSE(srtm3.ServedOnlySrtm1());
   EXPECT_GT(srtm1.GetHeight(1.4447, 42.5875), 2500.0);  // the SRTM3 tile beside it
+  EXPECT_FALSE(srtm1.ServedOnlySrtm1());
   EXPECT_NEAR(srtm1.GetHeight(9.6, 48.4), srtm1.GetHeight(9.6, 47.4), 1e-6);  // zipped SRTM1 copy
   EXPECT_EQ(srtm1.SlotGrid(0), kTileSamplesSrtm1);
   EXPECT_EQ(srtm1.SlotGrid(1), kTileSamples);
