@@ -18,6 +18,17 @@ struct Pixels {
   std::vector<std::uint32_t> rgb;  // 0x00RRGGBB, top row first
 };
 
+// The format GetDIBits and SetDIBits exchange pixels in: 32-bit, rows top down.
+BITMAPINFO TopDown32(const Pixels& pixels) {
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = pixels.width;
+  format.bmiHeader.biHeight = -pixels.height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  return format;
+}
+
 Pixels ReadPixels(HBITMAP bitmap) {
   Pixels pixels;
   BITMAP info = {};
@@ -25,12 +36,7 @@ Pixels ReadPixels(HBITMAP bitmap) {
   pixels.width = info.bmWidth;
   pixels.height = info.bmHeight;
   pixels.rgb.resize(static_cast<size_t>(pixels.width) * pixels.height);
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = pixels.width;
-  format.bmiHeader.biHeight = -pixels.height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
+  BITMAPINFO format = TopDown32(pixels);
   HDC screen = GetDC(nullptr);
   GetDIBits(screen, bitmap, 0, pixels.height, pixels.rgb.data(), &format, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
@@ -44,12 +50,7 @@ HBITMAP ImageBitmap(const Pixels& pixels) {
   std::vector<std::uint32_t> bits(pixels.rgb);
   for (std::uint32_t& p : bits)
     if (p == kTransparentGrey) p = 0;
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = pixels.width;
-  format.bmiHeader.biHeight = -pixels.height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
+  BITMAPINFO format = TopDown32(pixels);
   HDC screen = GetDC(nullptr);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels.width, pixels.height);
   SetDIBits(screen, bitmap, 0, pixels.height, bits.data(), &format, DIB_RGB_COLORS);
