@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/example_charts.h"
 #include "bench/tile_yardstick.h"
 #include "core/export_options.h"
 #include "core/profile_chart.h"
@@ -42,14 +43,6 @@ using tile_yardstick::ThreadSeconds;
 
 const std::string kSource = TOLMARIC_SOURCE_DIR;
 
-class QuietHost : public IRunHost {
- public:
-  void ShowMessage(const std::string&, const std::string&, Icon) override {}
-  bool AskOkCancel(const std::string&, const std::string&) override { return true; }
-  void SetWaitCursor(bool) override {}
-  void OpenWithShell(const std::string&) override {}
-};
-
 std::string ReadFile(const std::filesystem::path& path) {
   std::string bytes(std::filesystem::file_size(path), '\0');
   std::FILE* file = std::fopen(path.string().c_str(), "rb");
@@ -63,29 +56,9 @@ std::string ReadFile(const std::filesystem::path& path) {
 // The example route's chart, saved by the chart step and read back from
 // its 24-bit BMP (whose rows lie as the image keeps them).
 void DrawExampleChart(CRasterImage& image) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tolmaric_png_bench";
-  std::filesystem::create_directories(folder);
-  ExportOptions options;
-  options.RoutePath = (folder / "andorra.kml").string();
-  options.TileFolder = kSource + "/examples/tiles";
-  options.BmpShow = 0;
-  std::filesystem::copy_file(kSource + "/examples/routes/from-gpx/test_route_andorra.kml", options.RoutePath,
-                             std::filesystem::copy_options::overwrite_existing);
-  std::vector<double> longitudes, latitudes;
-  const int points = ReadKmlRoute(options.RoutePath.c_str(), longitudes, latitudes);
-  longitudes.resize(std::size_t(points > 0 ? points : 0));
-  latitudes.resize(longitudes.size());
-  const double length = RouteLength(longitudes.data(), latitudes.data(), points);
-  CLocationTable places;
-  places.Add({"Encamp", 1.5833, 42.5347, 400});
-  places.Add({"Canillo", 1.5975, 42.5667, 300});
-  QuietHost host;
-  std::string errorText;
-  CTileStore tiles(errorText, options.TileFolder);
-  ExportProfileChart(longitudes, latitudes, length, options, MakeSlopeClassConfig(4, 1), places, tiles, host,
-                     errorText);
-  const std::string bmp = ReadFile(ProfileChartPath(options.RoutePath));
-  std::filesystem::remove_all(folder);
+  example_charts::AndorraChartJob job("tolmaric_png_bench");
+  job.Run();
+  const std::string bmp = ReadFile(ProfileChartPath(job.options.RoutePath));
   const std::uint32_t width = tile_yardstick::Le32(bmp, 18), height = tile_yardstick::Le32(bmp, 22);
   if (!image.Create(24, width, height, 0) || bmp.size() != 54 + image.ImageSize()) {
     throw std::runtime_error("unexpected chart file");
@@ -101,19 +74,11 @@ void DrawLargeChart(CRasterImage& image) {
   const SlopeClassConfig classes = MakeSlopeClassConfig(4, 1);
   ChartLayout layout = ComputeChartLayout(options, classes.count, 0);
   const double step = 20.0;
-  std::vector<ProfileSample> samples;
-  double previous = 0.0;
+  const std::vector<ProfileSample> samples = example_charts::HillySamples(layout.plotWidth, step);
   int marks = 0;
-  for (int i = 0; i < layout.plotWidth; ++i) {
-    const double height = 800.0 + 0.8 * i + 60.0 * std::sin(i * 0.05) + 15.0 * std::sin(i * 0.7);
-    const int location = i % 200 == 50 ? i / 200 : -1;
-    samples.push_back({1.5, 42.5, height, step * i, step, i == 0 ? 0.0 : (height - previous) / step, location});
-    previous = height;
-    marks += location >= 0;
-  }
+  for (const ProfileSample& s : samples) marks += s.location >= 0;
   layout = ComputeChartLayout(options, classes.count, marks);
-  CLocationTable places;
-  for (int k = 0; k < marks; ++k) places.Add({"Ort " + std::to_string(k), 0, 0, 1});
+  const CLocationTable places = example_charts::Places(marks);
   if (!DrawProfileChart(image, layout, samples.data(), int(samples.size()), step * samples.size(), options,
                         classes, places)) {
     throw std::runtime_error("no memory for the chart");
