@@ -53,3 +53,35 @@ function(tolmaric_test_suite prefix)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "TOLMARIC_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
   endforeach()
 endfunction()
+
+# tolmaric_gui_test_suite(<prefix> DEPS <targets>... [SOURCES <files>...])
+# Windows build only: one GoogleTest program per gui/*_gui.cpp in the
+# calling folder, named <prefix>_<file>, built with the extra SOURCES (a
+# resource script, say). Window tests need a display even under wine (child
+# windows cannot be created without one), so they run inside a virtual X
+# server with a wine prefix of their own (tests/controls/gui/run_gui_test.sh).
+# They share that prefix, and xvfb-run -a may hand two servers starting at
+# once the same display, hence the lock. Sets <prefix>_gui_tests to the
+# programs made, for settings of the caller's own.
+function(tolmaric_gui_test_suite prefix)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  find_program(TOLMARIC_XVFB_RUN xvfb-run)
+  file(GLOB gui_sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/gui/*_gui.cpp")
+  set(made)
+  foreach(source IN LISTS gui_sources)
+    get_filename_component(stem ${source} NAME_WE)
+    set(name ${prefix}_${stem})
+    add_executable(${name} ${source} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} tolmaric_test_common GTest::gtest_main)
+    if(TOLMARIC_XVFB_RUN)
+      add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tests/controls/gui/run_gui_test.sh ${PROJECT_SOURCE_DIR}
+               $<TARGET_FILE:${name}>)
+    else()
+      add_test(NAME ${name} COMMAND ${name})
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "TOLMARIC_SOURCE_DIR=${PROJECT_SOURCE_DIR};TOLMARIC_GUI=1"
+                         TIMEOUT 300 RESOURCE_LOCK xvfb)
+    list(APPEND made ${name})
+  endforeach()
+  set(${prefix}_gui_tests ${made} PARENT_SCOPE)
+endfunction()
