@@ -8,6 +8,10 @@
 // yardstick (above 1: faster) as counters. The argument picks the tile (see
 // kTileNames); BM_InflateAllTilesRatio decodes every tile per iteration.
 //
+// BM_InflateByStreamKindRatio decodes one tile's samples deflated again as
+// literals only and as literals and matches, to tell where a gap to
+// libdeflate lies.
+//
 // BM_Crc32VsInflateRatio sets the CRC-32 of a decoded tile against the
 // inflate time of the same tile: crc_share is what the ZIP reader's CRC
 // check adds to the decoding (folding where the processor has it),
@@ -15,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -143,6 +148,54 @@ void BM_InflateAllTilesRatio(benchmark::State& state) {
   ReportRatios(state, times, double(state.iterations()) * kTileCount * kTileBytes);
 }
 BENCHMARK(BM_InflateAllTilesRatio)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Where our inflate stands against libdeflate by kind of stream: the
+// mountain tile's samples deflated again by zlib once as literals only
+// (Huffman coding alone) and once as usual. Telling the two apart shows
+// whether a gap lies in the literal or in the match path.
+std::string DeflateRaw(const std::vector<unsigned char>& data, int strategy) {
+  z_stream stream;
+  std::memset(&stream, 0, sizeof stream);
+  if (deflateInit2(&stream, 6, Z_DEFLATED, -15, 8, strategy) != Z_OK) throw std::runtime_error("deflateInit2");
+  std::string packed(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+  stream.next_in = const_cast<Bytef*>(data.data());
+  stream.avail_in = static_cast<uInt>(data.size());
+  stream.next_out = reinterpret_cast<Bytef*>(&packed[0]);
+  stream.avail_out = static_cast<uInt>(packed.size());
+  if (deflate(&stream, Z_FINISH) != Z_STREAM_END) throw std::runtime_error("deflate");
+  packed.resize(stream.total_out);
+  deflateEnd(&stream);
+  return packed;
+}
+
+void BM_InflateByStreamKindRatio(benchmark::State& state) {
+  const bool literalsOnly = state.range(0) == 0;
+  CDeflateCodec codec;
+  LibdeflateInflater libdeflate;
+  std::vector<unsigned char> out(kTileBytes);
+  libdeflate.Inflate(out, 2);
+  const std::string packed = DeflateRaw(out, literalsOnly ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY);
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    codec.SetSourceMemory(static_cast<std::uint32_t>(packed.size()), packed.data(), CDeflateCodec::NoCrc);
+    codec.SetSinkMemory(static_cast<std::uint32_t>(out.size()), out.data(), CDeflateCodec::NoCrc);
+    if (codec.Decode(CDeflateCodec::kMethodDeflate) != kTileBytes) state.SkipWithError("short tile");
+    const double t1 = ThreadSeconds();
+    std::size_t got = 0;
+    if (libdeflate_deflate_decompress(libdeflate.decompressor, packed.data(), packed.size(), out.data(), out.size(),
+                                      &got) != LIBDEFLATE_SUCCESS) {
+      state.SkipWithError("libdeflate failed");
+    }
+    const double t2 = ThreadSeconds();
+    ours += t1 - t0;
+    theirs += t2 - t1;
+  }
+  state.SetLabel(literalsOnly ? "N42E001 literals only" : "N42E001 literals and matches");
+  state.counters["tolmaric_MBps"] = double(state.iterations()) * kTileBytes / ours / 1e6;
+  state.counters["vs_libdeflate"] = theirs / ours;
+}
+BENCHMARK(BM_InflateByStreamKindRatio)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void BM_Crc32VsInflateRatio(benchmark::State& state) {
   const int tile = static_cast<int>(state.range(0));

@@ -325,32 +325,34 @@ void CDeflateCodec::AllocateBuffers(bool needWindow, bool needInput) {
 // ---- Decoding tables ---------------------------------------------------------
 //
 // An entry is 32 bits: bits 0..5 how many bits it consumes, bit 6 set on a
-// link to a sub-table, bit 7 set on a literal (or code-length symbol), bits
-// 8..15 the literal or the operation, 16..31 the value. A literal sits
-// where a byte store can take it straight from the entry. Operations: a
-// length or distance base (the value) with 0..13 extra bits, which the bit
-// count includes besides the code (so that the fast loop drops both at
-// once); kOpEndOfBlock; kOpInvalid; on a link the width of the sub-table
-// indexed by the next bits, whose offset in the same vector is the value.
+// link to a sub-table, the end of block or an invalid code (so that one
+// test sends all three off the fast loop's way), bit 7 set on a literal (or
+// code-length symbol), bits 8..15 the literal or the operation, 16..31 the
+// value. A literal sits where a byte store can take it straight from the
+// entry. Operations: a length or distance base (the value) with 0..13
+// extra bits, which the bit count includes besides the code (so that the
+// fast loop drops both at once); kOpEndOfBlock; kOpInvalid; on a link the
+// width of the sub-table (at most 15) indexed by the next bits, whose
+// offset in the same vector is the value.
 
 namespace {
 
 typedef std::uint32_t Entry;
 
-const unsigned kOpEndOfBlock = 15;
+const unsigned kOpEndOfBlock = 64;
 const unsigned kOpInvalid = 99;
-const Entry kLinkFlag = 0x40;
+const Entry kSpecialFlag = 0x40;  // a link, the end of block or invalid
 const Entry kLiteralFlag = 0x80;
 const unsigned kMaxBits = 15;
 const unsigned kMaxLiteralCodes = 288;
 const unsigned kMaxDistanceCodes = 32;
 
 constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
-  return bits | op << 8 | value << 16;
+  return bits | (op >= kOpEndOfBlock ? kSpecialFlag : 0) | op << 8 | value << 16;
 }
 constexpr Entry MakeLiteral(unsigned bits, unsigned literal) { return bits | kLiteralFlag | literal << 8; }
 constexpr Entry MakeLink(unsigned bits, unsigned width, unsigned offset) {
-  return bits | kLinkFlag | width << 8 | offset << 16;
+  return bits | kSpecialFlag | width << 8 | offset << 16;
 }
 // Bit counts never exceed 28; the mask lets a shift use the entry as it is.
 inline unsigned EntryBits(Entry e) { return e & 0x3F; }
@@ -358,7 +360,8 @@ inline unsigned EntryOp(Entry e) { return (e >> 8) & 0xFF; }
 inline unsigned EntryLiteral(Entry e) { return (e >> 8) & 0xFF; }
 inline unsigned EntryValue(Entry e) { return e >> 16; }
 inline bool IsLiteral(Entry e) { return (e & kLiteralFlag) != 0; }
-inline bool IsLink(Entry e) { return (e & kLinkFlag) != 0; }
+inline bool IsSpecial(Entry e) { return (e & kSpecialFlag) != 0; }
+inline bool IsLink(Entry e) { return IsSpecial(e) && EntryOp(e) < kOpEndOfBlock; }
 // Bits of a length or distance code alone, without its extra bits.
 inline unsigned CodeBits(Entry e) { return EntryOp(e) < kOpEndOfBlock ? EntryBits(e) - EntryOp(e) : EntryBits(e); }
 inline std::uint32_t LowMask(unsigned bits) { return (std::uint32_t(1) << bits) - 1; }
@@ -984,27 +987,32 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       }
       reader.Refill();  // room for a whole length/distance pair again
     }
-    entry = reader.Resolve(literals, entry);
-    if (IsLiteral(entry)) {  // from a sub-table
-      reader.Drop(entry);
-      *output++ = static_cast<unsigned char>(EntryLiteral(entry));
-      entry = literals[reader.bits & literalMask];
-      continue;
-    }
-    if (EntryOp(entry) >= kOpEndOfBlock) {  // not a length
-      if (EntryOp(entry) == kOpEndOfBlock) {
+    if (IsSpecial(entry)) {
+      entry = reader.Resolve(literals, entry);
+      if (IsLiteral(entry)) {  // from a sub-table
         reader.Drop(entry);
-        endOfBlock = true;
-      } else {
-        bad = true;
+        *output++ = static_cast<unsigned char>(EntryLiteral(entry));
+        entry = literals[reader.bits & literalMask];
+        continue;
       }
-      break;
+      if (IsSpecial(entry)) {  // not a length
+        if (EntryOp(entry) == kOpEndOfBlock) {
+          reader.Drop(entry);
+          endOfBlock = true;
+        } else {
+          bad = true;
+        }
+        break;
+      }
     }
     const unsigned length = reader.TakeBase(entry);
-    Entry distanceEntry = reader.Resolve(distances, distances[reader.bits & distanceMask]);
-    if (EntryOp(distanceEntry) == kOpInvalid) {
-      bad = true;
-      break;
+    Entry distanceEntry = distances[reader.bits & distanceMask];
+    if (IsSpecial(distanceEntry)) {
+      distanceEntry = reader.Resolve(distances, distanceEntry);
+      if (IsSpecial(distanceEntry)) {
+        bad = true;
+        break;
+      }
     }
     const unsigned distance = reader.TakeBase(distanceEntry);
     if (distance > static_cast<std::size_t>(output - outputBegin)) {
