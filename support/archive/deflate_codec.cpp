@@ -29,6 +29,7 @@
 #include "support/archive/deflate_codec.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <istream>
@@ -444,11 +445,21 @@ unsigned SubTableWidth(unsigned start, unsigned length, unsigned maxLength, cons
   return width;
 }
 
-// The next code of the same length, bit-reversed as the stream delivers it.
-std::uint32_t NextReversedCode(std::uint32_t code, unsigned length) {
-  std::uint32_t bit = std::uint32_t(1) << (length - 1);
-  while (code & bit) bit >>= 1;
-  return bit ? (code & (bit - 1)) + bit : 0;
+constexpr std::array<std::uint8_t, 256> MakeReversedBytes() {
+  std::array<std::uint8_t, 256> reversed{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    for (unsigned bit = 0; bit < 8; ++bit) reversed[byte] |= ((byte >> bit) & 1) << (7 - bit);
+  }
+  return reversed;
+}
+
+constexpr std::array<std::uint8_t, 256> kReversedBytes = MakeReversedBytes();
+
+// A canonical code of `length` bits (at most 15) as the stream delivers it:
+// first bit lowest. A table rather than a loop: the loop's exits are as
+// irregular as the codes.
+inline std::uint32_t ReversedCode(std::uint32_t code, unsigned length) {
+  return (std::uint32_t(kReversedBytes[code & 0xFF]) << 8 | kReversedBytes[(code >> 8) & 0xFF]) >> (16 - length);
 }
 
 // Canonical Huffman table over lengths[0..count) (count <= 288, lengths <=
@@ -515,12 +526,11 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   // length go into a table of that many bits, which is then copied behind
   // itself to serve the next length.
   Entry* const root = table.entries.data();
-  std::uint32_t code = 0;
+  std::uint32_t canonical = 0;  // the next code, as the canonical order counts
   unsigned i = 0;
-  for (unsigned length = minLength; length <= rootWidth; ++length) {
-    for (unsigned n = lengthCount[length]; n > 0; --n, ++i) {
-      root[code] = symbolEntries[sorted[i]] + length;
-      code = NextReversedCode(code, length);
+  for (unsigned length = minLength; length <= rootWidth; ++length, canonical <<= 1) {
+    for (unsigned n = lengthCount[length]; n > 0; --n, ++i, ++canonical) {
+      root[ReversedCode(canonical, length)] = symbolEntries[sorted[i]] + length;
     }
     if (length < rootWidth) std::copy(root, root + (std::size_t(1) << length), root + (std::size_t(1) << length));
   }
@@ -528,9 +538,13 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   // Longer codes go into sub-tables.
   unsigned remaining[kMaxBits + 1];
   std::copy(lengthCount, lengthCount + kMaxBits + 1, remaining);
+  unsigned canonicalLength = rootWidth + 1;
   for (; i < codes; ++i) {
     const unsigned symbol = sorted[i];
     const unsigned length = lengths[symbol];
+    canonical <<= length - canonicalLength;
+    canonicalLength = length;
+    const std::uint32_t code = ReversedCode(canonical++, length);
     while (depth > 0 && (code & LowMask(stack[depth].start)) != stack[depth].prefix) --depth;
     while (length > stack[depth].start + stack[depth].width) {
       const Level& parent = stack[depth];
@@ -549,7 +563,6 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
       table.entries[level.offset + index] = entry;
     }
     --remaining[length];
-    code = NextReversedCode(code, length);
   }
   table.width = rootWidth;
   return left > 0 ? kBuildIncomplete : kBuildComplete;
