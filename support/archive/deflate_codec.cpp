@@ -855,20 +855,15 @@ inline void FillWords(unsigned char* out, unsigned char* end, std::uint64_t patt
 // Copies a match whose whole length plus kCopyOvershoot bytes fits before
 // the end of the output area; bytes past the match's end may be
 // overwritten. A source at least eight bytes behind is copied a word at a
-// time, the first two words unconditionally (most matches are shorter).
-// Periods of 1, 2 and 4 bytes are stored as a repeated pattern word; the
-// other short periods are first laid out byte by byte up to a multiple of
-// themselves of at least eight, which then serves as the distance for
-// whole words.
-inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length) {
+// time. Periods of 1, 2 and 4 bytes are stored as a repeated pattern word;
+// the other short periods are first laid out byte by byte up to a multiple
+// of themselves of at least eight, which then serves as the distance for
+// whole words. Kept out of the loop: it serves the matches CopyMatchFast
+// leaves over.
+[[gnu::noinline]] void CopyMatchWhole(unsigned char* out, unsigned distance, unsigned length) {
   unsigned char* const end = out + length;
   const unsigned char* from = out - distance;
   if (distance >= 8) {
-    CopyWord(out, from);
-    CopyWord(out + 8, from + 8);
-    if (length <= 16) return;
-    out += 16;
-    from += 16;
     do {
       CopyWord(out, from);
       out += 8;
@@ -900,6 +895,20 @@ inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length
     out += 8;
     from += 8;
   } while (out < end);
+}
+
+// The same for the matches of most streams, without a branch on the
+// distance: the distance is known late, and a mispredicted branch on it
+// would throw away the decoding done ahead meanwhile. Two words, the second
+// stored `step` = min(distance, 8) bytes after the first and loaded after
+// the first was stored, give 2 * step correct bytes whatever the distance;
+// longer matches are left to CopyMatchWhole.
+inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length) {
+  const unsigned step = distance < 8 ? distance : 8;
+  const unsigned char* const from = out - distance;
+  CopyWord(out, from);
+  CopyWord(out + step, from + step);
+  if (length > 2 * step) CopyMatchWhole(out, distance, length);
 }
 
 // The fast loop's bit reader: a local copy of the run's, so that it lives

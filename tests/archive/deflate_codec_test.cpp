@@ -417,7 +417,7 @@ TEST(Deflate, MatchesOfEveryShortDistanceAndLengthCopyExactly) {
   std::string expected = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   kFixed.Text(w, expected);
   for (int distance = 1; distance <= 24; ++distance) {
-    for (int length : {3, 7, 8, 9, 15, 16, 17, 24, 25, 40, 258}) {
+    for (int length : {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 24, 25, 40, 258}) {
       kFixed.Match(w, length, distance);
       for (int i = 0; i < length; ++i) expected += expected[expected.size() - distance];
       const char marker = static_cast<char>('a' + (distance + length) % 26);
