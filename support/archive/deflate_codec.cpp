@@ -468,8 +468,16 @@ inline std::uint32_t ReversedCode(std::uint32_t code, unsigned length) {
 // together and one stack of open sub-tables suffices.
 int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsigned requestedWidth,
                Table& table) {
+  // Even and odd symbols are counted apart: neighbours often share a
+  // length, and a counter bumped right after itself waits for its own store.
   unsigned lengthCount[kMaxBits + 1] = {};
-  for (unsigned symbol = 0; symbol < count; ++symbol) ++lengthCount[lengths[symbol]];
+  unsigned oddCount[kMaxBits + 1] = {};
+  for (unsigned symbol = 0; symbol + 1 < count; symbol += 2) {
+    ++lengthCount[lengths[symbol]];
+    ++oddCount[lengths[symbol + 1]];
+  }
+  if (count & 1) ++lengthCount[lengths[count - 1]];
+  for (unsigned length = 0; length <= kMaxBits; ++length) lengthCount[length] += oddCount[length];
   table.width = 0;
   if (lengthCount[0] == count) return kBuildComplete;
 
@@ -483,14 +491,15 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   while (lengthCount[maxLength] == 0) --maxLength;
   const unsigned rootWidth = std::min(std::max(requestedWidth, minLength), maxLength);
 
-  // Symbols sorted by length, then by value: the canonical order.
-  unsigned offset[kMaxBits + 2] = {};
-  for (unsigned length = 1; length <= kMaxBits; ++length) offset[length + 1] = offset[length] + lengthCount[length];
-  std::uint16_t sorted[kMaxLiteralCodes];
-  for (unsigned symbol = 0; symbol < count; ++symbol) {
-    if (lengths[symbol]) sorted[offset[lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
-  }
+  // Symbols sorted by length, then by value: the canonical order. Unused
+  // symbols go behind the codes, which spares a branch per symbol.
   const unsigned codes = count - lengthCount[0];
+  unsigned offset[kMaxBits + 1];
+  offset[0] = codes;
+  offset[1] = 0;
+  for (unsigned length = 1; length < kMaxBits; ++length) offset[length + 1] = offset[length] + lengthCount[length];
+  std::uint16_t sorted[kMaxLiteralCodes];
+  for (unsigned symbol = 0; symbol < count; ++symbol) sorted[offset[lengths[symbol]]++] = static_cast<std::uint16_t>(symbol);
 
   // End of block counts as length 16 where it has no code (or the table has
   // no such symbol): then no sub-table is ever narrowed.
@@ -612,7 +621,9 @@ struct CDeflateCodec::Run {
   // Input and bits.
   bool TopUpInput();
   unsigned NextByte();
+  void LoadWord();
   void NeedBits(unsigned count);
+  void NeedBitsInline(unsigned count);
   void DropBits(unsigned count);
   std::uint32_t TakeBits(unsigned count);
   unsigned RealBits() const { return bitCount - 8 * phantomBytes; }
@@ -705,19 +716,27 @@ unsigned CDeflateCodec::Run::NextByte() {
 
 // Away from the input's end whole bytes come in by one word load, as many
 // as the buffer takes, so that the bits above the count stay zero.
+inline void CDeflateCodec::Run::LoadWord() {
+  const unsigned bytes = (63 - bitCount) >> 3;
+  bitBuffer |= (LoadLittleEndian64(in) & ((std::uint64_t(1) << (8 * bytes)) - 1)) << bitCount;
+  in += bytes;
+  bitCount += 8 * bytes;
+}
+
 void CDeflateCodec::Run::NeedBits(unsigned count) {
   if (bitCount >= count) return;
-  if (inEnd - in >= 8) {
-    const unsigned bytes = (63 - bitCount) >> 3;
-    bitBuffer |= (LoadLittleEndian64(in) & ((std::uint64_t(1) << (8 * bytes)) - 1)) << bitCount;
-    in += bytes;
-    bitCount += 8 * bytes;
-    return;
-  }
+  if (inEnd - in >= 8) return LoadWord();
   while (bitCount < count) {
     bitBuffer |= std::uint64_t(NextByte()) << bitCount;
     bitCount += 8;
   }
+}
+
+// NeedBits for a loop that wants its common case inline.
+inline void CDeflateCodec::Run::NeedBitsInline(unsigned count) {
+  if (bitCount >= count) return;
+  if (inEnd - in >= 8) return LoadWord();
+  NeedBits(count);
 }
 
 void CDeflateCodec::Run::DropBits(unsigned count) {
@@ -842,7 +861,13 @@ bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
 
 namespace {
 
-inline void CopyWord(unsigned char* to, const unsigned char* from) { std::memcpy(to, from, 8); }
+// The whole word is loaded before it is stored, so `from` may lie less than
+// eight bytes behind `to`.
+inline void CopyWord(unsigned char* to, const unsigned char* from) {
+  std::uint64_t word;
+  std::memcpy(&word, from, 8);
+  std::memcpy(to, &word, 8);
+}
 
 // Stores the eight-byte pattern word from `out` until `end` is passed.
 inline void FillWords(unsigned char* out, unsigned char* end, std::uint64_t pattern) {
@@ -1126,7 +1151,7 @@ void CDeflateCodec::Run::DynamicBlock() {
   const unsigned total = literalCount + distanceCount;
   unsigned previous = 0;
   for (unsigned index = 0; index < total;) {
-    NeedBits(7 + 7);
+    NeedBitsInline(7 + 7);
     const Entry entry = codeLengths[bitBuffer & codeLengthMask];
     DropBits(EntryBits(entry));
     const unsigned symbol = EntryLiteral(entry);
