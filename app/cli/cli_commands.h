@@ -35,6 +35,17 @@ void ReportTileFolder(const char* command, const std::string& folder);
 // standard error that option's folder does not exist.
 bool CheckFolderArgument(const char* command, const char* option, const char* folder);
 
+// "tolmaric COMMAND: PROBLEM (see tolmaric COMMAND --help)" on standard error.
+void ReportUsageError(const char* command, const std::string& problem);
+
+// The value after the option argv[i] (i moves on to it); false after saying
+// that it is missing.
+bool TakeOptionValue(const char* command, int argc, char** argv, int& i, const char*& value);
+
+// True without --locations or when it names an existing file; false after
+// saying that it does not.
+bool CheckLocationsArgument(const char* command, const char* given);
+
 // The locations list a command uses: --locations FILE when given, else
 // Locations.txt beside the program, else in the user's folder (for installs
 // whose program folder is read-only); and its first kMaxLocations entries.

@@ -1,6 +1,6 @@
-// What every command shares: the help argument, the tile folder and folder
-// argument messages, the locations file, whole-number arguments and the
-// exit code list.
+// What every command shares: the help argument, usage errors and option
+// values, the tile folder and folder argument messages, the locations file,
+// whole-number arguments and the exit code list.
 #include <cstring>
 #include <string>
 
@@ -24,6 +24,26 @@ bool CheckFolderArgument(const char* command, const char* option, const char* fo
   if (kind == kFileKindFolder || kind == kFileKindDriveRoot) return true;
   WriteConsoleText(stderr, std::string("tolmaric ") + command + ": " + option + " " + folder +
                                ": no such folder (see tolmaric " + command + " --help)\n");
+  return false;
+}
+
+void ReportUsageError(const char* command, const std::string& problem) {
+  WriteConsoleText(stderr, std::string("tolmaric ") + command + ": " + problem + " (see tolmaric " + command +
+                               " --help)\n");
+}
+
+bool TakeOptionValue(const char* command, int argc, char** argv, int& i, const char*& value) {
+  if (i + 1 >= argc) {
+    ReportUsageError(command, std::string(argv[i]) + " needs a value");
+    return false;
+  }
+  value = argv[++i];
+  return true;
+}
+
+bool CheckLocationsArgument(const char* command, const char* given) {
+  if (!given || GetFileKind(given) == kFileKindFile) return true;
+  ReportUsageError(command, std::string("--locations ") + given + ": no such file");
   return false;
 }
 

@@ -58,17 +58,10 @@ struct ExportArguments {
   bool open = false, yes = false, help = false;
 };
 
-void UsageError(const std::string& problem) {
-  WriteConsoleText(stderr, "tolmaric export: " + problem + " (see tolmaric export --help)\n");
-}
+void UsageError(const std::string& problem) { ReportUsageError("export", problem); }
 
 bool TakeValue(int argc, char** argv, int& i, const char*& value) {
-  if (i + 1 >= argc) {
-    UsageError(std::string(argv[i]) + " needs a value");
-    return false;
-  }
-  value = argv[++i];
-  return true;
+  return TakeOptionValue("export", argc, argv, i, value);
 }
 
 bool TakeCount(int argc, char** argv, int& i, std::uint32_t& count) {
@@ -380,10 +373,7 @@ int RunExportCommand(int argc, char** argv) {
   }
   // Bad paths are refused before the store is touched.
   if (arguments.tiles && !CheckFolderArgument("export", "--tiles", arguments.tiles)) return kExitUsage;
-  if (arguments.locations && GetFileKind(arguments.locations) != kFileKindFile) {
-    UsageError(std::string("--locations ") + arguments.locations + ": no such file");
-    return kExitUsage;
-  }
+  if (!CheckLocationsArgument("export", arguments.locations)) return kExitUsage;
   if (!arguments.tiles && RememberedTileFolder().empty()) {
     UsageError("no tile folder given or remembered (--tiles DIR)");
     return kExitUsage;

@@ -20,9 +20,7 @@ struct HeightArguments {
   bool help = false;
 };
 
-void UsageError(const std::string& problem) {
-  WriteConsoleText(stderr, "tolmaric height: " + problem + " (see tolmaric height --help)\n");
-}
+void UsageError(const std::string& problem) { ReportUsageError("height", problem); }
 
 // The whole argument must be a number: "9.5x" is a typing error, not 9.5.
 bool ParseCoordinate(const char* text, double& value) {

@@ -35,17 +35,10 @@ struct ProfileArguments {
   bool help = false;
 };
 
-void UsageError(const std::string& problem) {
-  WriteConsoleText(stderr, "tolmaric profile: " + problem + " (see tolmaric profile --help)\n");
-}
+void UsageError(const std::string& problem) { ReportUsageError("profile", problem); }
 
 bool TakeValue(int argc, char** argv, int& i, const char*& value) {
-  if (i + 1 >= argc) {
-    UsageError(std::string(argv[i]) + " needs a value");
-    return false;
-  }
-  value = argv[++i];
-  return true;
+  return TakeOptionValue("profile", argc, argv, i, value);
 }
 
 // A threshold in metres: the whole argument a number of at least 0.
@@ -151,10 +144,7 @@ int RunProfileCommand(int argc, char** argv) {
     return kExitOk;
   }
   if (!CheckFolderArgument("profile", "--tiles", arguments.tiles)) return kExitUsage;
-  if (arguments.locations && GetFileKind(arguments.locations) != kFileKindFile) {
-    UsageError(std::string("--locations ") + arguments.locations + ": no such file");
-    return kExitUsage;
-  }
+  if (!CheckLocationsArgument("profile", arguments.locations)) return kExitUsage;
 
   std::vector<double> longitudes, latitudes;
   const int points = ReadRoute(arguments.route, longitudes, latitudes);

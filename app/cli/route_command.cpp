@@ -22,9 +22,7 @@ struct RouteArguments {
   bool help = false;
 };
 
-void UsageError(const std::string& problem) {
-  WriteConsoleText(stderr, "tolmaric route: " + problem + " (see tolmaric route --help)\n");
-}
+void UsageError(const std::string& problem) { ReportUsageError("route", problem); }
 
 bool ParseArguments(int argc, char** argv, RouteArguments& arguments) {
   bool options = true;
