@@ -15,7 +15,7 @@
 //   counts them; only a code that really consumes them fails (kind 4). So a
 //   valid stream whose last code is shorter than the lookup width decodes,
 //   and nothing ever reads beyond the source's limit.
-// - Tables are multi-level (first-level widths 11/8/7, fixed 9/5), so
+// - Tables are multi-level (first-level widths 11/8/7, fixed 9/8), so
 //   nearly every code takes one lookup; a length or distance entry carries
 //   its extra bits' count, so that code and extra bits leave the buffer in
 //   one shift. A sub-table that starts below the end-of-block code's length
@@ -347,6 +347,7 @@ const Entry kLiteralFlag = 0x80;
 const unsigned kMaxBits = 15;
 const unsigned kMaxLiteralCodes = 288;
 const unsigned kMaxDistanceCodes = 32;
+const unsigned kDistanceRootWidth = 8;  // every distance table's first level
 
 constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
   return bits | (op >= kOpEndOfBlock ? kSpecialFlag : 0) | op << 8 | value << 16;
@@ -463,7 +464,7 @@ inline std::uint32_t ReversedCode(std::uint32_t code, unsigned length) {
 }
 
 // Canonical Huffman table over lengths[0..count) (count <= 288, lengths <=
-// 15), first-level width requestedWidth clamped to the lengths in use.
+// 15), first-level width requestedWidth (see rootWidth below).
 // Codes are placed in canonical order, so the codes sharing a prefix come
 // together and one stack of open sub-tables suffices.
 int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsigned requestedWidth,
@@ -489,7 +490,10 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   unsigned minLength = 1, maxLength = kMaxBits;
   while (lengthCount[minLength] == 0) ++minLength;
   while (lengthCount[maxLength] == 0) --maxLength;
-  const unsigned rootWidth = std::min(std::max(requestedWidth, minLength), maxLength);
+  // Distance tables keep the width asked for, so that the fast loop masks
+  // with a constant; the others are clamped to the lengths in use.
+  const unsigned rootWidth =
+      kind == kDistanceTable ? requestedWidth : std::min(std::max(requestedWidth, minLength), maxLength);
 
   // Symbols sorted by length, then by value: the canonical order. Unused
   // symbols go behind the codes, which spares a branch per symbol.
@@ -525,7 +529,10 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
     used += std::size_t(1) << width;
     if (table.entries.size() < used) table.entries.resize(used);
     if (!complete) {
-      std::fill(table.entries.begin() + offset, table.entries.begin() + used, MakeEntry(kOpInvalid, width, 0));
+      // An unused code is known as such after its table's bits, or after
+      // the longest code's where a distance table is wider than that.
+      const Entry invalid = MakeEntry(kOpInvalid, std::min(width, maxLength), 0);
+      std::fill(table.entries.begin() + offset, table.entries.begin() + used, invalid);
     }
     return static_cast<unsigned>(offset);
   };
@@ -578,7 +585,13 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
 }
 
 // The distance table of a block that has no distance codes: any use is bad.
-const Entry kNoDistances[1] = {MakeEntry(kOpInvalid, 0, 0)};
+constexpr std::array<Entry, 1 << kDistanceRootWidth> MakeNoDistances() {
+  std::array<Entry, 1 << kDistanceRootWidth> entries{};
+  for (Entry& entry : entries) entry = MakeEntry(kOpInvalid, 0, 0);
+  return entries;
+}
+
+constexpr std::array<Entry, 1 << kDistanceRootWidth> kNoDistances = MakeNoDistances();
 
 }  // namespace
 
@@ -613,6 +626,62 @@ inline std::uint64_t LoadLittleEndian64(const unsigned char* p) {
   return value;
 }
 
+// The fast loops' bit reader: a local copy of the run's, so that it lives
+// in registers (a byte stored through the output pointer could alias any
+// member and force reloads).
+struct FastBits {
+  std::uint64_t bits;
+  unsigned count;
+  const unsigned char* input;
+
+  // Tops the buffer up to 56..63 counted bits with one unaligned load; the
+  // caller guarantees eight readable bytes. All 64 bits then hold input in
+  // order: those above the count are the next bits of the last byte loaded
+  // but not yet counted, so a lookup may peek at them before the next
+  // refill as long as the bits consumed since leave room for it.
+  //
+  // Only the low six bits of count are kept exact (the real count never
+  // leaves 0..63): dropping subtracts a whole entry, whose bits above its
+  // bit count only disturb count's bits above those six.
+  void Refill() {
+    bits |= LoadLittleEndian64(input) << (count & 63);
+    input += 7 - ((count >> 3) & 7);
+    count |= 56;
+  }
+  void Drop(Entry entry) {
+    bits >>= EntryBits(entry);
+    count -= entry;
+  }
+  unsigned Count() const { return count & 63; }
+  // The same steps under the names the careful reader has, for code that
+  // runs on either.
+  void Need(unsigned) { Refill(); }
+  std::uint64_t Peek() const { return bits; }
+  std::uint32_t Take(unsigned n) {
+    const std::uint32_t value = static_cast<std::uint32_t>(bits) & LowMask(n);
+    bits >>= n;
+    count -= n;
+    return value;
+  }
+  // Follows sub-table links from a first-level entry.
+  Entry Resolve(const Entry* table, Entry entry) {
+    while (IsLink(entry)) {
+      Drop(entry);
+      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry)))];
+    }
+    return entry;
+  }
+  // Base plus extra bits of a length or distance entry; code and extra bits
+  // leave the buffer in one shift, the extra bits are read from the copy.
+  unsigned TakeBase(Entry entry) {
+    static const std::uint16_t kExtraMask[14] = {0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 1023, 2047, 4095, 8191};
+    const std::uint64_t saved = bits;
+    Drop(entry);
+    const unsigned extra = EntryOp(entry);
+    return EntryValue(entry) + (static_cast<unsigned>(saved >> (EntryBits(entry) - extra)) & kExtraMask[extra]);
+  }
+};
+
 }  // namespace
 
 struct CDeflateCodec::Run {
@@ -627,6 +696,15 @@ struct CDeflateCodec::Run {
   void DropBits(unsigned count);
   std::uint32_t TakeBits(unsigned count);
   unsigned RealBits() const { return bitCount - 8 * phantomBytes; }
+  void AdoptBits(const FastBits& reader);
+  // The run's own reader under FastBits' names.
+  struct CarefulBits {
+    Run& run;
+    void Need(unsigned count) { run.NeedBitsInline(count); }
+    std::uint64_t Peek() const { return run.bitBuffer; }
+    void Drop(Entry entry) { run.DropBits(EntryBits(entry)); }
+    std::uint32_t Take(unsigned count) { return run.TakeBits(count); }
+  };
   [[noreturn]] void SourceEnded();
   [[noreturn]] void BadData() { codec.Fail(kErrorBadData, kTextBadData); }
 
@@ -721,6 +799,14 @@ inline void CDeflateCodec::Run::LoadWord() {
   bitBuffer |= (LoadLittleEndian64(in) & ((std::uint64_t(1) << (8 * bytes)) - 1)) << bitCount;
   in += bytes;
   bitCount += 8 * bytes;
+}
+
+// Takes over a fast reader's position. Bits above its count hold input not
+// yet counted; the careful reader expects zeros there.
+void CDeflateCodec::Run::AdoptBits(const FastBits& reader) {
+  bitCount = reader.Count();
+  bitBuffer = reader.bits & ((std::uint64_t(1) << bitCount) - 1);
+  in = reader.input;
 }
 
 void CDeflateCodec::Run::NeedBits(unsigned count) {
@@ -936,51 +1022,6 @@ inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length
   if (length > 2 * step) CopyMatchWhole(out, distance, length);
 }
 
-// The fast loop's bit reader: a local copy of the run's, so that it lives
-// in registers (a byte stored through the output pointer could alias any
-// member and force reloads).
-struct FastBits {
-  std::uint64_t bits;
-  unsigned count;
-  const unsigned char* input;
-
-  // Tops the buffer up to 56..63 counted bits with one unaligned load; the
-  // caller guarantees eight readable bytes. All 64 bits then hold input in
-  // order: those above the count are the next bits of the last byte loaded
-  // but not yet counted, so a lookup may peek at them before the next
-  // refill as long as the bits consumed since leave room for it.
-  //
-  // Only the low six bits of count are kept exact (the real count never
-  // leaves 0..63): dropping subtracts a whole entry, whose bits above its
-  // bit count only disturb count's bits above those six.
-  void Refill() {
-    bits |= LoadLittleEndian64(input) << (count & 63);
-    input += 7 - ((count >> 3) & 7);
-    count |= 56;
-  }
-  void Drop(Entry entry) {
-    bits >>= EntryBits(entry);
-    count -= entry;
-  }
-  unsigned Count() const { return count & 63; }
-  // Follows sub-table links from a first-level entry.
-  Entry Resolve(const Entry* table, Entry entry) {
-    while (IsLink(entry)) {
-      Drop(entry);
-      entry = table[EntryValue(entry) + (bits & LowMask(EntryOp(entry)))];
-    }
-    return entry;
-  }
-  // Base plus extra bits of a length or distance entry; code and extra bits
-  // leave the buffer in one shift, the extra bits are read from the copy.
-  unsigned TakeBase(Entry entry) {
-    static const std::uint16_t kExtraMask[14] = {0, 1, 3, 7, 15, 31, 63, 127, 255, 511, 1023, 2047, 4095, 8191};
-    const std::uint64_t saved = bits;
-    Drop(entry);
-    const unsigned extra = EntryOp(entry);
-    return EntryValue(entry) + (static_cast<unsigned>(saved >> (EntryBits(entry) - extra)) & kExtraMask[extra]);
-  }
-};
 
 }  // namespace
 
@@ -1004,7 +1045,7 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   const Entry* const literals = codes.literals;
   const Entry* const distances = codes.distances;
   const std::uint64_t literalMask = LowMask(codes.literalWidth);
-  const std::uint64_t distanceMask = LowMask(codes.distanceWidth);
+  const std::uint64_t distanceMask = LowMask(kDistanceRootWidth);
   FastBits reader{bitBuffer, bitCount, in};
   unsigned char* output = out;
   unsigned char* const outputBegin = outBegin;
@@ -1070,11 +1111,7 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
     CopyMatchFast(output, distance, length);
     output += length;
   } while (reader.input <= inputLimit && output <= outputLimit);
-  // Bits above the count hold input not yet counted; the careful path
-  // expects zeros there.
-  bitCount = reader.Count();
-  bitBuffer = reader.bits & ((std::uint64_t(1) << bitCount) - 1);
-  in = reader.input;
+  AdoptBits(reader);
   out = output;
   if (bad) BadData();
   return endOfBlock;
@@ -1097,8 +1134,8 @@ void CDeflateCodec::Run::DecodeWith(const Table& literals, const Table& distance
   codes.literals = literals.entries.data();
   codes.literalWidth = literals.width;
   if (distances.width == 0) {
-    codes.distances = kNoDistances;
-    codes.distanceWidth = 0;
+    codes.distances = kNoDistances.data();
+    codes.distanceWidth = kDistanceRootWidth;
   } else {
     codes.distances = distances.entries.data();
     codes.distanceWidth = distances.width;
@@ -1118,13 +1155,55 @@ void CDeflateCodec::Run::FixedBlock() {
     std::fill(lengths + 280, lengths + 288, 8);
     if (BuildTable(lengths, 288, kLiteralTable, 9, tables.fixedLiterals) != kBuildComplete) BadData();
     std::fill(lengths, lengths + 30, 5);
-    if (BuildTable(lengths, 30, kDistanceTable, 5, tables.fixedDistances) == kBuildOversubscribed) BadData();
+    if (BuildTable(lengths, 30, kDistanceTable, kDistanceRootWidth, tables.fixedDistances) == kBuildOversubscribed) BadData();
     tables.fixedBuilt = true;
   }
   DecodeWith(tables.fixedLiterals, tables.fixedDistances);
 }
 
 // -- Dynamic block --
+
+namespace {
+
+// Each code-length symbol, with the bits of its longest repeat, takes at
+// most 7 + 7 bits.
+const unsigned kCodeLengthRoundBits = 7 + 7;
+const unsigned kCodeLengthInputMargin = (kMaxLiteralCodes + kMaxDistanceCodes) * kCodeLengthRoundBits / 8 + 16;
+
+// Reads a block's literal and distance code lengths through either bit
+// reader; false when a repeat runs past their end.
+template <typename Bits>
+bool ReadCodeLengths(Bits& bits, const Entry* table, std::uint32_t mask, std::uint8_t* lengths, unsigned total) {
+  unsigned previous = 0;
+  for (unsigned index = 0; index < total;) {
+    bits.Need(kCodeLengthRoundBits);
+    const Entry entry = table[bits.Peek() & mask];
+    bits.Drop(entry);
+    const unsigned symbol = EntryLiteral(entry);
+    if (symbol < 16) {
+      lengths[index++] = static_cast<std::uint8_t>(symbol);
+      previous = symbol;
+      continue;
+    }
+    unsigned repeat, value = 0;
+    if (symbol == 16) {
+      repeat = 3 + bits.Take(2);
+      value = previous;
+    } else if (symbol == 17) {
+      repeat = 3 + bits.Take(3);
+      previous = 0;
+    } else {
+      repeat = 11 + bits.Take(7);
+      previous = 0;
+    }
+    if (index + repeat > total) return false;
+    std::fill(lengths + index, lengths + index + repeat, static_cast<std::uint8_t>(value));
+    index += repeat;
+  }
+  return true;
+}
+
+}  // namespace
 
 void CDeflateCodec::Run::DynamicBlock() {
   static const std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
@@ -1144,43 +1223,27 @@ void CDeflateCodec::Run::DynamicBlock() {
   }
 
   // A complete code of at most seven bits: one lookup in a table without
-  // links or invalid entries gives each symbol. Bits for the longest
-  // repeat come in with it.
+  // links or invalid entries gives each symbol. Where even the longest
+  // header surely lies in the input, the bits stay in registers.
   const Entry* const codeLengths = tables.codeLengths.entries.data();
   const std::uint32_t codeLengthMask = LowMask(tables.codeLengths.width);
   const unsigned total = literalCount + distanceCount;
-  unsigned previous = 0;
-  for (unsigned index = 0; index < total;) {
-    NeedBitsInline(7 + 7);
-    const Entry entry = codeLengths[bitBuffer & codeLengthMask];
-    DropBits(EntryBits(entry));
-    const unsigned symbol = EntryLiteral(entry);
-    if (symbol < 16) {
-      lengths[index++] = static_cast<std::uint8_t>(symbol);
-      previous = symbol;
-      continue;
-    }
-    unsigned repeat, value = 0;
-    if (symbol == 16) {
-      repeat = 3 + TakeBits(2);
-      value = previous;
-    } else if (symbol == 17) {
-      repeat = 3 + TakeBits(3);
-      previous = 0;
-    } else {
-      repeat = 11 + TakeBits(7);
-      previous = 0;
-    }
-    if (index + repeat > total) BadData();
-    std::fill(lengths + index, lengths + index + repeat, static_cast<std::uint8_t>(value));
-    index += repeat;
+  bool read;
+  if (phantomBytes == 0 && inEnd - in >= static_cast<std::ptrdiff_t>(kCodeLengthInputMargin)) {
+    FastBits reader{bitBuffer, bitCount, in};
+    read = ReadCodeLengths(reader, codeLengths, codeLengthMask, lengths, total);
+    AdoptBits(reader);
+  } else {
+    CarefulBits reader{*this};
+    read = ReadCodeLengths(reader, codeLengths, codeLengthMask, lengths, total);
   }
+  if (!read) BadData();
 
   if (BuildTable(lengths, literalCount, kLiteralTable, 11, tables.literals) != kBuildComplete ||
       tables.literals.width == 0) {
     BadData();
   }
-  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, 8, tables.distances);
+  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, kDistanceRootWidth, tables.distances);
   if (distanceResult == kBuildOversubscribed || (tables.distances.width == 0 && literalCount > 257)) BadData();
   DecodeWith(tables.literals, tables.distances);
 }
