@@ -15,8 +15,9 @@
 //   counts them; only a code that really consumes them fails (kind 4). So a
 //   valid stream whose last code is shorter than the lookup width decodes,
 //   and nothing ever reads beyond the source's limit.
-// - Tables are multi-level (first-level widths 11/8/7, fixed 9/8), so
-//   nearly every code takes one lookup; a length or distance entry carries
+// - Tables are multi-level (first-level widths 11/8/7 whatever the code
+//   lengths, so that the fast loop masks with constants), so nearly every
+//   code takes one lookup; a length or distance entry carries
 //   its extra bits' count, so that code and extra bits leave the buffer in
 //   one shift. A sub-table that starts below the end-of-block code's length
 //   is narrowed to end at that length, so the lookup that finds end-of-block
@@ -347,6 +348,7 @@ const Entry kLiteralFlag = 0x80;
 const unsigned kMaxBits = 15;
 const unsigned kMaxLiteralCodes = 288;
 const unsigned kMaxDistanceCodes = 32;
+const unsigned kLiteralRootWidth = 11;  // every literal/length table's first level
 const unsigned kDistanceRootWidth = 8;  // every distance table's first level
 
 constexpr Entry MakeEntry(unsigned op, unsigned bits, unsigned value) {
@@ -490,10 +492,9 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   unsigned minLength = 1, maxLength = kMaxBits;
   while (lengthCount[minLength] == 0) ++minLength;
   while (lengthCount[maxLength] == 0) --maxLength;
-  // Distance tables keep the width asked for, so that the fast loop masks
-  // with a constant; the others are clamped to the lengths in use.
-  const unsigned rootWidth =
-      kind == kDistanceTable ? requestedWidth : std::min(std::max(requestedWidth, minLength), maxLength);
+  // The width asked for, whatever the lengths, so that the fast loop masks
+  // with constants.
+  const unsigned rootWidth = requestedWidth;
 
   // Symbols sorted by length, then by value: the canonical order. Unused
   // symbols go behind the codes, which spares a branch per symbol.
@@ -609,12 +610,11 @@ const unsigned kCopyOvershoot = 16;            // bytes a fast match copy may wr
 const unsigned kFastInputMargin = 16;           // two word refills
 const unsigned kFastOutputMargin = 2 + 258 + kCopyOvershoot;  // literals, a longest match, overshoot
 
-// The tables of one block as the decoding loops see them.
+// The tables of one block as the decoding loops see them; their first
+// levels are kLiteralRootWidth and kDistanceRootWidth bits wide.
 struct Codes {
   const Entry* literals;
-  unsigned literalWidth;
   const Entry* distances;
-  unsigned distanceWidth;
 };
 
 inline std::uint64_t LoadLittleEndian64(const unsigned char* p) {
@@ -929,7 +929,7 @@ Entry CDeflateCodec::Run::DecodeSymbol(const Entry* root, unsigned width) {
 
 // One literal, match or end of block; true at the end of the block.
 bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
-  const Entry literal = DecodeSymbol(codes.literals, codes.literalWidth);
+  const Entry literal = DecodeSymbol(codes.literals, kLiteralRootWidth);
   if (IsLiteral(literal)) {
     PutByte(EntryLiteral(literal));
     return false;
@@ -937,7 +937,7 @@ bool CDeflateCodec::Run::DecodeOneCarefully(const Codes& codes) {
   const unsigned op = EntryOp(literal);
   if (op == kOpEndOfBlock) return true;
   const unsigned length = EntryValue(literal) + TakeBits(op);
-  const Entry distanceEntry = DecodeSymbol(codes.distances, codes.distanceWidth);
+  const Entry distanceEntry = DecodeSymbol(codes.distances, kDistanceRootWidth);
   const unsigned distance = EntryValue(distanceEntry) + TakeBits(EntryOp(distanceEntry));
   CopyMatchCarefully(distance, length);
   return false;
@@ -1044,7 +1044,7 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   const unsigned char* const outputLimit = outputEnd - kFastOutputMargin;
   const Entry* const literals = codes.literals;
   const Entry* const distances = codes.distances;
-  const std::uint64_t literalMask = LowMask(codes.literalWidth);
+  const std::uint64_t literalMask = LowMask(kLiteralRootWidth);
   const std::uint64_t distanceMask = LowMask(kDistanceRootWidth);
   FastBits reader{bitBuffer, bitCount, in};
   unsigned char* output = out;
@@ -1132,14 +1132,7 @@ void CDeflateCodec::Run::DecodeCodes(const Codes& codes) {
 void CDeflateCodec::Run::DecodeWith(const Table& literals, const Table& distances) {
   Codes codes;
   codes.literals = literals.entries.data();
-  codes.literalWidth = literals.width;
-  if (distances.width == 0) {
-    codes.distances = kNoDistances.data();
-    codes.distanceWidth = kDistanceRootWidth;
-  } else {
-    codes.distances = distances.entries.data();
-    codes.distanceWidth = distances.width;
-  }
+  codes.distances = distances.width == 0 ? kNoDistances.data() : distances.entries.data();
   DecodeCodes(codes);
 }
 
@@ -1153,7 +1146,7 @@ void CDeflateCodec::Run::FixedBlock() {
     std::fill(lengths + 144, lengths + 256, 9);
     std::fill(lengths + 256, lengths + 280, 7);
     std::fill(lengths + 280, lengths + 288, 8);
-    if (BuildTable(lengths, 288, kLiteralTable, 9, tables.fixedLiterals) != kBuildComplete) BadData();
+    if (BuildTable(lengths, 288, kLiteralTable, kLiteralRootWidth, tables.fixedLiterals) != kBuildComplete) BadData();
     std::fill(lengths, lengths + 30, 5);
     if (BuildTable(lengths, 30, kDistanceTable, kDistanceRootWidth, tables.fixedDistances) == kBuildOversubscribed) BadData();
     tables.fixedBuilt = true;
@@ -1239,7 +1232,7 @@ void CDeflateCodec::Run::DynamicBlock() {
   }
   if (!read) BadData();
 
-  if (BuildTable(lengths, literalCount, kLiteralTable, 11, tables.literals) != kBuildComplete ||
+  if (BuildTable(lengths, literalCount, kLiteralTable, kLiteralRootWidth, tables.literals) != kBuildComplete ||
       tables.literals.width == 0) {
     BadData();
   }
