@@ -108,6 +108,7 @@ std::uint32_t Crc32Update(std::uint32_t crc, const void* data, std::int32_t leng
   const unsigned char* p = static_cast<const unsigned char*>(data);
   const std::size_t size = static_cast<std::size_t>(length);
   if (size >= kCrc32FoldMinimum && Crc32FoldingSupported() && foldingAllowed.load(std::memory_order_relaxed)) {
+    if (size >= kCrc32WideFoldMinimum && Crc32WideFoldingSupported()) return Crc32UpdateByWideFolding(crc, p, size);
     return Crc32UpdateByFolding(crc, p, size);
   }
   return Crc32UpdateByTable(crc, p, size);

@@ -247,20 +247,24 @@ TEST(Crc32, KnownValuesAndEmptyInput) {
   EXPECT_EQ(Crc32Update(0, "123456789", 9), Crc32Update(Crc32Update(0, "1234", 4), "56789", 5));
 }
 
-// Folding (where the processor has it) and the table walk agree on every
-// length around the folding's steps of 16 and 64 bytes, at odd addresses,
-// from fresh and from running sums.
+// Folding, narrow and wide (where the processor has them), and the table
+// walk agree on every length around the folding's steps of 16, 64, 128 and
+// 256 bytes, at odd addresses, from fresh and from running sums.
 TEST(Crc32, FoldingAndTableWalkAgree) {
   if (!Crc32FoldingSupported()) GTEST_SKIP() << "no carry-less multiplication here";
-  std::vector<unsigned char> bytes(300 + 8);
+  const bool wide = Crc32WideFoldingSupported();
+  std::vector<unsigned char> bytes(600 + 8);
   std::uint32_t state = 12345;
   for (unsigned char& byte : bytes) byte = static_cast<unsigned char>((state = state * 1103515245 + 12345) >> 23);
   for (std::size_t offset : {0, 1, 3, 7}) {
-    for (std::size_t length = 0; length <= 300; ++length) {
+    for (std::size_t length = 0; length <= 600; ++length) {
       for (std::uint32_t seed : {0u, 0xFFFFFFFFu, 0x9E3779B9u}) {
         const unsigned char* data = bytes.data() + offset;
         const std::uint32_t expected = Crc32UpdateByTable(seed, data, length);
         ASSERT_EQ(expected, Crc32UpdateByFolding(seed, data, length)) << offset << " " << length << " " << seed;
+        if (wide) {
+          ASSERT_EQ(expected, Crc32UpdateByWideFolding(seed, data, length)) << offset << " " << length;
+        }
         ASSERT_EQ(expected, Crc32Update(seed, data, static_cast<std::int32_t>(length))) << offset << " " << length;
       }
     }
@@ -268,8 +272,13 @@ TEST(Crc32, FoldingAndTableWalkAgree) {
   // A long run of zeros and of ones: the folding's constants at work over
   // many rounds.
   const std::vector<unsigned char> zeros(100000, 0), ones(100000, 0xFF);
-  EXPECT_EQ(Crc32UpdateByTable(0, zeros.data(), zeros.size()), Crc32UpdateByFolding(0, zeros.data(), zeros.size()));
-  EXPECT_EQ(Crc32UpdateByTable(0, ones.data(), ones.size()), Crc32UpdateByFolding(0, ones.data(), ones.size()));
+  for (const std::vector<unsigned char>* run : {&zeros, &ones}) {
+    const std::uint32_t expected = Crc32UpdateByTable(0, run->data(), run->size());
+    EXPECT_EQ(expected, Crc32UpdateByFolding(0, run->data(), run->size()));
+    if (wide) {
+      EXPECT_EQ(expected, Crc32UpdateByWideFolding(0, run->data(), run->size()));
+    }
+  }
 }
 
 // ---- Methods and the stored method ---------------------------------------------
