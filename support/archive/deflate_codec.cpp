@@ -467,11 +467,11 @@ inline std::uint32_t ReversedCode(std::uint32_t code, unsigned length) {
 }
 
 // Canonical Huffman table over lengths[0..count) (count <= 288, lengths <=
-// 15), first-level width requestedWidth (see rootWidth below).
-// Codes are placed in canonical order, so the codes sharing a prefix come
-// together and one stack of open sub-tables suffices.
-int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsigned requestedWidth,
-               Table& table) {
+// 15) with a first level of rootWidth bits whatever the lengths, so that the
+// fast loop masks with constants. Codes are placed in canonical order, so
+// the codes sharing a prefix come together and one stack of open
+// sub-tables suffices.
+int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsigned rootWidth, Table& table) {
   // Even and odd symbols are counted apart: neighbours often share a
   // length, and a counter bumped right after itself waits for its own store.
   unsigned lengthCount[kMaxBits + 1] = {};
@@ -493,9 +493,6 @@ int BuildTable(const std::uint8_t* lengths, unsigned count, TableKind kind, unsi
   unsigned minLength = 1, maxLength = kMaxBits;
   while (lengthCount[minLength] == 0) ++minLength;
   while (lengthCount[maxLength] == 0) --maxLength;
-  // The width asked for, whatever the lengths, so that the fast loop masks
-  // with constants.
-  const unsigned rootWidth = requestedWidth;
 
   // Symbols sorted by length, then by value: the canonical order. Unused
   // symbols go behind the codes, which spares a branch per symbol.
@@ -608,7 +605,7 @@ struct CDeflateCodec::TablePool {
 namespace {
 
 const unsigned kCopyOvershoot = 16;            // bytes a fast match copy may write past its end
-const unsigned kFastInputMargin = 32;           // four word refills
+const unsigned kFastInputMargin = 24;           // three word refills
 const unsigned kFastOutputMargin = 2 + 258 + kCopyOvershoot;  // literals, a longest match, overshoot
 
 // The tables of one block as the decoding loops see them; their first
@@ -1028,7 +1025,6 @@ inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length
   if (length > 2 * step) CopyMatchWhole(out, distance, length);
 }
 
-
 }  // namespace
 
 // Runs while four words of input and a longest match of output room remain;
@@ -1036,13 +1032,13 @@ inline void CopyMatchFast(unsigned char* out, unsigned distance, unsigned length
 // refill (at least 56 bits counted, all 64 read) and the first-level entry
 // of its first symbol already looked up, so that the lookup overlaps the
 // previous round's stores. A round takes up to three first-level literals
-// (at most 33 bits), or at most one and then a match: a first-level length
-// code with its extra bits (11 + 5) and a first-level distance code with
-// its extra bits (8 + 13) take 48 bits with the literal, which leaves the
-// next round's first lookup its 11. After two literals, and before any
-// sub-table code (length 15 + 5, distance 15 + 13), another refill makes
-// room. A single literal before a match is common, and sparing its refill
-// there is worth a few per cent.
+// (at most 33 bits), or at most one and then a match: with the literal (11),
+// a length code and its extra bits (15 + 5) and a first-level distance code
+// and its extra bits (8 + 13) take at most 52 bits, which leaves the next
+// round's first lookup its 11 of the 64. A match after two literals, and a
+// distance code from a sub-table (15 + 13), have another refill first. A
+// single literal before a match is common, and sparing its refill there is
+// worth a few per cent.
 bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
   const unsigned char* const inputEnd = inEnd;
   unsigned char* const outputEnd = outEnd;
@@ -1086,7 +1082,6 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
       }
     }
     if (IsSpecial(entry)) {
-      reader.Refill();  // room for sub-table codes
       entry = reader.Resolve(literals, entry);
       if (IsLiteral(entry)) {  // from a sub-table
         reader.Drop(entry);
@@ -1107,7 +1102,7 @@ bool CDeflateCodec::Run::DecodeFast(const Codes& codes) {
     const unsigned length = reader.TakeBase(entry);
     Entry distanceEntry = distances[reader.bits & distanceMask];
     if (IsSpecial(distanceEntry)) {
-      reader.Refill();
+      reader.Refill();  // room for the longest distance code and the next lookup
       distanceEntry = reader.Resolve(distances, distanceEntry);
       if (IsSpecial(distanceEntry)) {
         bad = true;
@@ -1160,7 +1155,9 @@ void CDeflateCodec::Run::FixedBlock() {
     std::fill(lengths + 280, lengths + 288, 8);
     if (BuildTable(lengths, 288, kLiteralTable, kLiteralRootWidth, tables.fixedLiterals) != kBuildComplete) BadData();
     std::fill(lengths, lengths + 30, 5);
-    if (BuildTable(lengths, 30, kDistanceTable, kDistanceRootWidth, tables.fixedDistances) == kBuildOversubscribed) BadData();
+    if (BuildTable(lengths, 30, kDistanceTable, kDistanceRootWidth, tables.fixedDistances) == kBuildOversubscribed) {
+      BadData();
+    }
     tables.fixedBuilt = true;
   }
   DecodeWith(tables.fixedLiterals, tables.fixedDistances);
@@ -1248,7 +1245,8 @@ void CDeflateCodec::Run::DynamicBlock() {
       tables.literals.width == 0) {
     BadData();
   }
-  const int distanceResult = BuildTable(lengths + literalCount, distanceCount, kDistanceTable, kDistanceRootWidth, tables.distances);
+  const int distanceResult =
+      BuildTable(lengths + literalCount, distanceCount, kDistanceTable, kDistanceRootWidth, tables.distances);
   if (distanceResult == kBuildOversubscribed || (tables.distances.width == 0 && literalCount > 257)) BadData();
   DecodeWith(tables.literals, tables.distances);
 }

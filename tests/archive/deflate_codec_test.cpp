@@ -442,6 +442,56 @@ TEST(Deflate, MatchesOfEveryShortDistanceAndLengthCopyExactly) {
   EXPECT_EQ(expected, InflateThroughWindow(stream).out);
 }
 
+// The most bits the fast loop decodes between two refills, before it needs
+// the next lookup: one or two literals of the longest first-level code, a
+// length code with the most extra bits and a distance code with the most
+// extra bits, first-level or from sub-tables, again and again. The rounds
+// start at every bit offset of a byte, so some start with the fewest bits
+// in hand.
+TEST(Deflate, LongestCodesBetweenRefillsDecodeExactly) {
+  struct Case {
+    int ladder;           // 'a', 'b', ... take 1, 2, ... bits up to this many letters
+    int longLiterals;     // the rest up to 'k', end of block and length 227..257 (5 extra bits)
+    int longDistances;    // distances 16385.. and 24577.. (13 extra bits); shorter ones 1, 2, ... bits
+    int literalsPerRound;
+  };
+  // Complete codes: sub-table lengths and distances after one literal of
+  // 11 bits, first-level ones after two.
+  for (const Case c : {Case{14, 15, 15, 1}, Case{9, 11, 8, 2}}) {
+    std::vector<int> literal(285, 0);
+    for (int i = 0; i < c.ladder; ++i) literal['a' + i] = i + 1;
+    for (int letter = 'a' + c.ladder; letter <= 'k'; ++letter) literal[letter] = c.longLiterals;
+    literal[256] = literal[284] = c.longLiterals;
+    std::vector<int> distance(30, 0);
+    for (int i = 0; i < c.longDistances - 1; ++i) distance[i] = i + 1;
+    distance[28] = distance[29] = c.longDistances;
+    const Huffman literals(literal), distances(distance);
+    const BlockCodes codes{literals, distances};
+    BitWriter w;
+    DynamicHeader(w, true, 285, 30, Plain(literal, distance));
+    std::string expected;
+    for (unsigned i = 1; expected.size() < 33000; ++i) {
+      unsigned letter = 0;  // 'a' half the time, 'b' a quarter, ...
+      while (letter < 5 && !(i >> letter & 1)) ++letter;
+      expected += static_cast<char>('a' + letter);
+    }
+    codes.Text(w, expected);
+    for (int round = 0; round < 64; ++round) {
+      const std::string some(c.literalsPerRound, 'k');
+      codes.Text(w, some);
+      expected += some;
+      const int length = 227 + round * 7 % 31, far = 24577 + round * 997 % 8192;
+      codes.Match(w, length, far);
+      for (int i = 0; i < length; ++i) expected += expected[expected.size() - far];
+    }
+    codes.EndOfBlock(w);
+    const std::string stream = w.Finish();
+    // Compared whole: a difference would print 50 KB.
+    EXPECT_TRUE(expected == Inflate(stream).out) << c.literalsPerRound << " literals per round";
+    EXPECT_TRUE(expected == InflateThroughWindow(stream).out) << c.literalsPerRound << " literals per round";
+  }
+}
+
 // ---- Limits of the sink and the source -----------------------------------------
 
 TEST(Limits, SinkOneByteTooSmallIsFilledThenFull) {
