@@ -723,6 +723,7 @@ struct CDeflateCodec::Run {
   void FixedBlock();
   void DynamicBlock();
   void DecodeBlocks();
+  void SumOutput();
   void SaveCounters();
 
   CDeflateCodec& codec;
@@ -743,10 +744,16 @@ struct CDeflateCodec::Run {
   unsigned char* flushed;   // window sinks: output before here has been written
   std::uint32_t delivered = 0;
   bool memorySink;
+  const unsigned char* summed = nullptr;  // memory sinks: the CRC covers the output before here
+  std::uint32_t outputCrc;
 };
 
 CDeflateCodec::Run::Run(CDeflateCodec& owner)
-    : codec(owner), source(owner.source_), sink(owner.sink_), memorySink(owner.sink_.mode == kBindMemory) {
+    : codec(owner),
+      source(owner.source_),
+      sink(owner.sink_),
+      memorySink(owner.sink_.mode == kBindMemory),
+      outputCrc(owner.sink_.crc) {
   if (source.mode == kBindMemory) {
     in = source.base;
     inEnd = source.base + source.size;
@@ -756,6 +763,7 @@ CDeflateCodec::Run::Run(CDeflateCodec& owner)
   if (memorySink) {
     outBegin = out = flushed = sink.base;
     outEnd = sink.base + sink.capacity;
+    summed = out;
   } else {
     outBegin = out = flushed = codec.buffer_;
     outEnd = codec.buffer_ + kBufferSize;
@@ -1263,8 +1271,18 @@ void CDeflateCodec::Run::DecodeBlocks() {
       case 2: DynamicBlock(); break;
       default: BadData();
     }
+    SumOutput();
   } while (!last);
   if (!memorySink) Flush();
+}
+
+// A memory sink's CRC is taken block by block, while the block's output is
+// still in the cache: over a whole tile at the end it would wait on memory.
+// Window sinks take theirs as they write.
+void CDeflateCodec::Run::SumOutput() {
+  if (!memorySink || !sink.crcOn) return;
+  outputCrc = CrcOfBlock(outputCrc, summed, static_cast<std::uint32_t>(out - summed));
+  summed = out;
 }
 
 // Counters and positions as they stand, also after a failure. Whole bytes
@@ -1305,6 +1323,7 @@ std::uint32_t CDeflateCodec::DecodeDeflate() {
   if (source_.mode == kBindMemory && source_.crcOn) {
     source_.crc = CrcOfBlock(source_.crc, source_.base, bytesTaken_);
   }
+  if (sink_.mode == kBindMemory && sink_.crcOn) sink_.crc = run.outputCrc;
   return bytesDelivered_;
 }
 
@@ -1329,6 +1348,7 @@ std::uint32_t CDeflateCodec::DecodeStored() {
     bytesDelivered_ += count;
   }
   ReleaseBuffers();
+  if (sink_.mode == kBindMemory && sink_.crcOn) sink_.crc = CrcOfBlock(sink_.crc, sink_.base, bytesDelivered_);
   return bytesDelivered_;
 }
 
@@ -1341,16 +1361,11 @@ std::uint32_t CDeflateCodec::Decode(int method) {
   sink_.position = 0;
   sink_.crc = sink_.seed;
   if (method != kMethodStored && method != kMethodDeflate) Fail(kErrorMethod, kTextMethod);
-  std::uint32_t delivered;
   try {
-    delivered = method == kMethodStored ? DecodeStored() : DecodeDeflate();
+    return method == kMethodStored ? DecodeStored() : DecodeDeflate();
   } catch (const std::bad_alloc&) {
     Fail(kErrorNoMemory, kTextNoMemory);
   }
-  if (sink_.mode == kBindMemory && sink_.crcOn) {
-    sink_.crc = CrcOfBlock(sink_.crc, sink_.base, delivered);
-  }
-  return delivered;
 }
 
 void CDeflateCodec::ReleaseBuffers() {
